@@ -1,0 +1,14 @@
+#pragma once
+
+namespace tw {
+
+struct AppContext;
+
+// One tick of the application state machine, run by MainTimer.
+void MainTick(AppContext& ctx);
+
+// Shows the fresh message, or the resting text once the message is older
+// than 2.5 s (always the message while a job or the exit is busy).
+void ShowStatus(AppContext& ctx);
+
+}  // namespace tw

@@ -1,0 +1,135 @@
+#include "core/startup.h"
+
+#include "core/app_context.h"
+#include "core/data_file.h"
+#include "menus/popup_menus.h"
+#include "menus/tray_icon.h"
+#include "menus/window_hook.h"
+#include "playback/player.h"
+#include "platform/clock.h"
+#include "platform/main_window.h"
+#include "platform/message_box.h"
+#include "platform/shell.h"
+#include "window/visibility.h"
+#include "window/window_layout.h"
+
+namespace tw {
+
+namespace {
+
+StateRecord ToRecord(const PersistentState& live) {
+    StateRecord rec;
+    rec.Version = kVersionText;
+    rec.Settings = live.Settings;
+    rec.Library = live.Library;
+    rec.PlayList = live.PlayList;
+    rec.PlayCount = live.PlayCount;
+    rec.Search = live.Search;
+    return rec;
+}
+
+void TakeRecord(PersistentState& live, StateRecord&& rec) {
+    live.Library = std::move(rec.Library);
+    live.Search = std::move(rec.Search);
+    live.Settings = std::move(rec.Settings);
+    live.PlayList = std::move(rec.PlayList);
+    live.PlayCount = rec.PlayCount;
+}
+
+}  // namespace
+
+int32_t ClassifyOs(const OsVersion& v) {
+    switch (v.platformId) {
+    case 0: return kOsWin32s;
+    case 1: return v.minor == 0 ? kOsWin95 : kOsWin98;
+    default:
+        if (v.major == 3) return kOsNt3;
+        if (v.major == 4) return kOsNt4;
+        return kOsNt5;
+    }
+}
+
+int32_t GetOsKind(SystemInfo& system) { return ClassifyOs(system.GetVersion()); }
+
+std::string DataPath(AppContext& ctx) {
+    return DataFilePath(ctx.platform.system->ProgramFolder());
+}
+
+void InitRuntime(AppContext& ctx) {
+    ctx.random.seed(ctx.platform.clock->GetTickCount());
+    ctx.run = RuntimeState{};  // Opacity -1, no held command, pads 9 1 0 8, ...
+    ctx.run.OsKind = GetOsKind(*ctx.platform.system);
+}
+
+void StartUp(AppContext& ctx) {
+    SystemInfo& system = *ctx.platform.system;
+    if (system.AnotherInstanceRunning()) {
+        ctx.platform.boxes->Show(kAlreadyRunningText, kAppTitle, BoxIcon::Information,
+                                 BoxButtons::Ok, BoxDefault::First);
+        return;
+    }
+    InitRuntime(ctx);
+
+    StateRecord rec;
+    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec);
+    if (!loaded || rec.Version != kVersionText) {
+        SetDefaults(ctx.live.Settings, system.ScreenWidth(), system.ScreenHeight());
+        ctx.platform.shell->Execute(false, system.ProgramFolder() + "\\readme.txt", "", "",
+                                    kSwShowNA);
+        SaveState(ctx);  // a failure here surfaces at the next exit
+        ctx.run.FirstRun = true;
+    } else {
+        TakeRecord(ctx.live, std::move(rec));
+        ctx.run.FirstRun = false;
+    }
+
+    if (ctx.run.OsKind != kOsNt5) ctx.live.Settings.UseTransparency = kFalse;
+
+    ApplyWindowSettings(ctx);
+    if (ctx.live.Settings.UseTransparency) SetOpacity(ctx, 0.0f);
+    ctx.platform.window->Show();
+}
+
+bool SaveState(AppContext& ctx) {
+    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx),
+                          ToRecord(ctx.live));
+}
+
+void ExitProgram(AppContext& ctx) {
+    if (!SaveState(ctx)) {
+        const std::string text = std::string("設定を保存している際にエラーが発生しました") +
+                                 "\r\n" + "設定ファイル " + kDataFileName +
+                                 " が編集可能であるか確認してください" + "\r\n" +
+                                 "現在の設定を破棄して終了しますか？";
+        const BoxAnswer answer = ctx.platform.boxes->Show(
+            text, kAppTitle, BoxIcon::Exclamation, BoxButtons::YesNo, BoxDefault::Second);
+        if (answer != BoxAnswer::Yes) {
+            ctx.run.WakeRequest = true;
+            return;
+        }
+    }
+    ctx.run.Quitting = true;
+    ctx.run.CancelRequested = true;
+    RunPlayerCommand(ctx, kCmdCloseDevice, kEventDirect);
+
+    MainWindow& window = *ctx.platform.window;
+    for (TimerId id : {TimerId::Main, TimerId::Next, TimerId::Move, TimerId::Popup, TimerId::Win})
+        window.SetTimerEnabled(id, false);
+    DestroyMenus(ctx);
+    window.UnloadAll();
+}
+
+void Form_Load(AppContext& ctx) {
+    MainWindow& window = *ctx.platform.window;
+    window.SetBoxText(ctx.live.Settings.Keyword);
+    window.SelectAllBoxText();
+    InstallHook(ctx);
+    SetTrayIcon(ctx, TrayAction::Add);
+}
+
+void Form_Unload(AppContext& ctx) {
+    RemoveHook(ctx);
+    SetTrayIcon(ctx, TrayAction::Delete);
+}
+
+}  // namespace tw
