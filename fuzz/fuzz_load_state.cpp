@@ -1,0 +1,19 @@
+// Feeds arbitrary bytes to the data-file reader, and writes back whatever it
+// accepts to check that an accepted record survives a round trip.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "core/data_file.h"
+#include "platform/posix/iconv_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static tw::IconvCodec codec("CP932");
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    tw::StateRecord rec;
+    if (!tw::DecodeState(bytes, rec, codec)) return 0;
+    tw::StateRecord again;
+    if (!tw::DecodeState(tw::EncodeState(rec, codec), again, codec)) std::abort();
+    return 0;
+}

@@ -1,0 +1,103 @@
+#include "fakes/fakes.h"
+
+#include "core/startup.h"
+
+namespace tw::test {
+
+bool MemoryFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
+    log.push_back("read " + path);
+    if (failOn.count("read")) return false;
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    bytes = it->second;
+    return true;
+}
+
+bool MemoryFileSystem::WriteNewFile(const std::string& path, const std::string& bytes) {
+    log.push_back("write " + path);
+    if (failOn.count("create") || readOnly.count(path)) return false;
+    if (failOn.count("write")) {
+        files[path] = bytes.substr(0, failWriteAfter.value_or(0));
+        return false;
+    }
+    files[path] = bytes;
+    return true;
+}
+
+bool MemoryFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+    log.push_back("replace " + from + " -> " + to);
+    if (failOn.count("replace") || readOnly.count(to) || !files.count(from)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+}
+
+bool MemoryFileSystem::DeleteFile(const std::string& path) {
+    log.push_back("delete " + path);
+    if (failOn.count("delete") || readOnly.count(path)) return false;
+    return files.erase(path) > 0;
+}
+
+bool MemoryFileSystem::RenameFile(const std::string& from, const std::string& to) {
+    log.push_back("rename " + from + " -> " + to);
+    if (failOn.count("rename") || !files.count(from) || files.count(to)) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+}
+
+bool MemoryFileSystem::ReadTail(const std::string& path, uint32_t count, std::string& bytes) {
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    const std::string& all = it->second;
+    bytes = all.size() > count ? all.substr(all.size() - count) : all;
+    return true;
+}
+
+BoxAnswer ScriptedBoxes::Show(const std::string& text, const std::string& caption, BoxIcon icon,
+                              BoxButtons buttons, BoxDefault def) {
+    shown.push_back({text, caption, icon, buttons, def});
+    if (!answers.empty()) {
+        BoxAnswer a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    if (buttons == BoxButtons::YesNo) return def == BoxDefault::Second ? BoxAnswer::No : BoxAnswer::Yes;
+    return BoxAnswer::Ok;
+}
+
+void FakeWindow::Load() {
+    if (loaded) return;
+    loaded = true;
+    ++loads;
+    events.push_back("load");
+    // The real window starts its timers when it is created.
+    timers = {{TimerId::Main, true}, {TimerId::Next, false}, {TimerId::Win, true},
+              {TimerId::Move, false}, {TimerId::Popup, false}};
+    Form_Load(*ctx);
+}
+
+void FakeWindow::UnloadAll() {
+    events.push_back("unload");
+    if (loaded) Form_Unload(*ctx);
+    loaded = false;
+    unloaded = true;
+}
+
+const char* FakeWindow::TimerName(TimerId id) {
+    switch (id) {
+    case TimerId::Main: return "MainTimer";
+    case TimerId::Next: return "NextTimer";
+    case TimerId::Win: return "WinTimer";
+    case TimerId::Move: return "MoveTimer";
+    case TimerId::Popup: return "PopupTimer";
+    }
+    return "?";
+}
+
+TestApp::TestApp()
+    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window}) {
+    window.ctx = &ctx;
+}
+
+}  // namespace tw::test
