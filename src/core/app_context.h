@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/state_record.h"
 
@@ -60,8 +61,32 @@ struct RuntimeState {
     int16_t AppState = 0;
     std::string MessageText;
     std::string IdleText;
-    uint32_t MessageTime = 0;
+    uint32_t MessageTime = 0;  // 0: no fresh message
     bool Busy = false;
+    uint32_t BlinkBase = 0;
+    int16_t ChosenHit = 0;     // hit chosen from the menu, -1 for all
+    int16_t PendingMenu = -1;  // menu the popup timer opens (0: the hits)
+    bool InMainTick = false;
+
+    // The rename dialogue held in the keyword box.
+    SearchHit RenameItem;
+    std::string SavedBoxText;
+    bool Renaming = false;
+
+    std::vector<int16_t> ShuffleMap;
+
+    // Entries a registration found but could not keep: a root's lists stop
+    // at 32,767 entries.
+    int32_t FilesOverLimit = 0;
+    int32_t FoldersOverLimit = 0;
+};
+
+// What the player engine shares with the status line and the lists.
+struct PlayerRuntime {
+    int16_t PlayIndex = 0;
+    int16_t PlayerState = 0;
+    int32_t PlayPosition = 0;  // ms
+    int32_t TrackLength = 0;   // ms
 };
 
 struct AppContext {
@@ -69,6 +94,7 @@ struct AppContext {
     Platform platform;
     PersistentState live;
     RuntimeState run;
+    PlayerRuntime player;
     std::mt19937 random;
 };
 

@@ -99,6 +99,12 @@ struct FolderEntry {
     bool operator==(const FolderEntry&) const = default;
 };
 
+// A track's folder relative to its root: PathFromRoot, Name and a
+// backslash, or empty for the root folder itself.
+inline std::string RelativeFolderPath(const FolderEntry& f) {
+    return f.Name.empty() ? f.PathFromRoot : f.PathFromRoot + f.Name + "\\";
+}
+
 struct RootEntry {
     std::string Path;
     StoredArray<TrackEntry> Tracks;

@@ -11,6 +11,14 @@ public:
     virtual ~TextCodec() = default;
     virtual std::string ToAnsi(const std::string& utf8) = 0;
     virtual std::string FromAnsi(const std::string& ansi) = 0;
+    // Upper case by the platform's case mapping; ASCII letters always fold
+    // (all that this default does). Characters without an upper-case form
+    // are kept as they are.
+    virtual std::string ToUpper(const std::string& utf8);
 };
+
+// Folds ASCII letters in place; true when the text held only ASCII, so an
+// implementation knows whether anything is left for its own mapping.
+bool UpperAsciiInPlace(std::string& text);
 
 }  // namespace tw

@@ -1,6 +1,7 @@
 #include "fakes/fakes.h"
 
 #include "core/startup.h"
+#include "platform/posix/posix_files.h"
 
 namespace tw::test {
 
@@ -51,6 +52,50 @@ bool MemoryFileSystem::ReadTail(const std::string& path, uint32_t count, std::st
     if (it == files.end()) return false;
     const std::string& all = it->second;
     bytes = all.size() > count ? all.substr(all.size() - count) : all;
+    return true;
+}
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool MemoryFileSystem::FindEntries(const std::string& pattern, std::vector<FindEntry>& out) {
+    patterns.push_back(pattern);
+    out.clear();
+    const size_t slash = pattern.rfind('\\');
+    const std::string dir = pattern.substr(0, slash);
+    const std::string mask = pattern.substr(slash + 1);
+    if (!dirs.count(dir)) return false;
+    for (const char* dot : {".", ".."})
+        if (WildcardMatch(mask, dot)) out.push_back({dot, kAttrDirectory});
+    std::map<std::string, uint32_t> children;
+    for (const auto& [path, attr] : dirs)
+        if (ParentOf(path) == dir) children[path.substr(slash + 1)] = attr;
+    for (const auto& [path, bytes] : files) {
+        if (ParentOf(path) != dir) continue;
+        auto a = fileAttributes.find(path);
+        children[path.substr(slash + 1)] = a == fileAttributes.end() ? kAttrArchive : a->second;
+    }
+    for (const auto& [name, attr] : children)
+        if (WildcardMatch(mask, name)) out.push_back({name, attr});
+    return !out.empty();
+}
+
+bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t& attributes) {
+    std::string p = path;
+    if (p.size() > 1 && p.back() == '\\') p.pop_back();
+    if (auto d = dirs.find(p); d != dirs.end()) {
+        attributes = d->second;
+        return true;
+    }
+    if (!files.count(p)) return false;
+    auto a = fileAttributes.find(p);
+    attributes = a == fileAttributes.end() ? kAttrArchive : a->second;
     return true;
 }
 

@@ -58,11 +58,17 @@ public:
     bool ReplaceFile(const std::string& from, const std::string& to) override;
     bool DeleteFile(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
-    bool FindEntries(const std::string&, std::vector<FindEntry>& out) override {
-        out.clear();
-        return false;
-    }
-    bool GetAttributes(const std::string&, uint32_t&) override { return false; }
+    // Folders, by full path without a trailing backslash, with attributes.
+    std::map<std::string, uint32_t> dirs;
+    std::map<std::string, uint32_t> fileAttributes;  // default: archive
+    std::vector<std::string> patterns;               // every FindEntries asked
+
+    void AddDir(const std::string& path, uint32_t extra = 0) { dirs[path] = kAttrDirectory | extra; }
+    void AddFile(const std::string& path, std::string bytes = "") { files[path] = std::move(bytes); }
+    // Lists a folder's children in name order, "." and ".." first, as a
+    // Windows listing of a non-root folder does.
+    bool FindEntries(const std::string& pattern, std::vector<FindEntry>& out) override;
+    bool GetAttributes(const std::string& path, uint32_t& attributes) override;
     std::string ShortPath(const std::string& path) override {
         return files.count(path) ? path : std::string();
     }

@@ -124,6 +124,14 @@ bool PosixFileSystem::FindEntries(const std::string& pattern, std::vector<FindEn
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
         if (!WildcardMatch(mask, name)) continue;
+        // The entry's type usually comes with the listing; stat only when
+        // it does not (or for links, which list as what they point to).
+        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
+            struct stat st {};
+            st.st_mode = (e->d_type == DT_DIR ? S_IFDIR : S_IFREG) | S_IWUSR;
+            out.push_back({name, AttributesOf(name, st)});
+            continue;
+        }
         struct stat st {};
         if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
         out.push_back({name, AttributesOf(name, st)});

@@ -6,7 +6,8 @@ namespace tw {
 // The file interface over POSIX calls. Backslashes in paths become slashes;
 // patterns match their last component with case-insensitive wildcards, as
 // the Windows listing does. Hidden means a name starting with a dot;
-// nothing is a system file.
+// nothing is a system file. Listings leave the read-only bit to
+// GetAttributes.
 class PosixFileSystem : public FileSystem {
 public:
     bool FileExists(const std::string& path) override;

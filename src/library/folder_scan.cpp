@@ -1,0 +1,115 @@
+#include "library/folder_scan.h"
+
+#include "core/app_context.h"
+#include "platform/files.h"
+#include "platform/message_pump.h"
+
+namespace tw {
+
+namespace {
+
+RootEntry& LastRoot(AppContext& ctx) {
+    TrackLibrary& lib = ctx.live.Library;
+    return lib.LibraryRoots[lib.RootCount - 1];
+}
+
+bool CancelSeen(const AppContext& ctx) { return ctx.run.CancelRequested || ctx.run.Quitting; }
+
+// Full path of folder k of a root, without the trailing backslash.
+std::string FolderFullPath(const RootEntry& root, int16_t k) {
+    const FolderEntry& f = root.Folders[k];
+    return root.Path + f.PathFromRoot + f.Name;
+}
+
+constexpr uint32_t kListMasks[] = {16, 18, 20, 22};
+
+}  // namespace
+
+uint16_t GetAttributesSafe(FileSystem& fs, const std::string& path) {
+    uint32_t a = 0;
+    if (!fs.GetAttributes(path, a)) return 0;
+    return static_cast<uint16_t>(a & 0xFFFF);
+}
+
+std::vector<std::string> ListFolderEntries(FileSystem& fs, std::string folderPath) {
+    if (!folderPath.empty() && folderPath.back() != '\\') folderPath += '\\';
+    std::vector<FindEntry> found;
+    std::vector<std::string> names;
+    if (!fs.FindEntries(folderPath + "*.*", found)) return names;
+    for (const FindEntry& e : found)
+        if (e.name != "." && e.name != "..") names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& folderPath) {
+    std::vector<std::string> result;
+    if (CancelSeen(ctx)) return result;
+    FileSystem& fs = *ctx.platform.files;
+    // One listing serves the four passes; each pass still examines (and
+    // yields for) exactly the entries its mask admits.
+    std::vector<FindEntry> entries;
+    if (!fs.FindEntries(folderPath + "*", entries)) entries.clear();
+    for (uint32_t mask : kListMasks) {
+        for (const FindEntry& e : entries) {
+            const uint32_t hiddenSystem = e.attributes & (kAttrHidden | kAttrSystem);
+            if ((hiddenSystem & ~mask) != 0) continue;  // not admitted by this pass
+            ctx.platform.pump->Yield();
+            if (CancelSeen(ctx)) return result;
+            if (e.name == "." || e.name == "..") continue;
+            // Only directories can satisfy the mask; spare the query for files.
+            if ((e.attributes & kAttrDirectory) == 0) continue;
+            if ((GetAttributesSafe(fs, folderPath + e.name) & mask) == mask)
+                result.push_back(e.name);
+        }
+    }
+    return result;
+}
+
+void ScanFolderFiles(AppContext& ctx, int16_t k) {
+    RootEntry& root = LastRoot(ctx);
+    const std::string pattern =
+        k == 0 ? root.Path + "*.mp3" : FolderFullPath(root, k) + "\\*.mp3";
+    std::vector<FindEntry> found;
+    if (!ctx.platform.files->FindEntries(pattern, found)) return;
+    TrackLibrary& lib = ctx.live.Library;
+    for (FindEntry& e : found) {
+        if (AppendCapped(root.Tracks, root.TrackCount, TrackEntry{std::move(e.name), k, {}, {}, {}, {}}))
+            ++lib.RegisteredFileCount;
+        else
+            ++ctx.run.FilesOverLimit;
+    }
+}
+
+void WalkSubfolders(AppContext& ctx, int16_t k, bool includeSubfolders) {
+    std::string path = FolderFullPath(LastRoot(ctx), k);
+    if (path.empty() || path.back() != '\\') path += '\\';
+    const std::vector<std::string> names = ListSubfolders(ctx, path);
+    if (CancelSeen(ctx) || !includeSubfolders) return;
+    for (const std::string& name : names) {
+        RootEntry& root = LastRoot(ctx);  // re-read: the arrays grow below
+        const FolderEntry& parent = root.Folders[k];
+        FolderEntry child{name, k,
+                          parent.PathFromRoot + parent.Name + (parent.Name.empty() ? "" : "\\")};
+        const int16_t n = root.FolderCount;
+        if (!AppendCapped(root.Folders, root.FolderCount, std::move(child))) {
+            ++ctx.run.FoldersOverLimit;
+            continue;
+        }
+        ScanFolderFiles(ctx, n);
+        WalkSubfolders(ctx, n, true);
+    }
+}
+
+bool RegisterRoot(AppContext& ctx, const std::string& path, bool includeSubfolders) {
+    TrackLibrary& lib = ctx.live.Library;
+    RootEntry root;
+    root.Path = path;
+    root.Tracks.Clear();
+    AppendCapped(root.Folders, root.FolderCount, FolderEntry{"", -1, ""});
+    if (!AppendCapped(lib.LibraryRoots, lib.RootCount, std::move(root))) return false;
+    ScanFolderFiles(ctx, 0);
+    WalkSubfolders(ctx, 0, includeSubfolders);
+    return true;
+}
+
+}  // namespace tw

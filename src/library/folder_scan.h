@@ -1,0 +1,39 @@
+#pragma once
+// Registration: walking the configured folders and registering every
+// "*.mp3" entry as a track of the library.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+struct AppContext;
+class FileSystem;
+
+// Appends one root entry for a configured folder (`path` ends with a
+// backslash) and registers its files and, when asked, all sub-folders in
+// depth-first pre-order. Stops listing once CancelRequested or Quitting is
+// set. At 32,767 roots nothing is appended and false comes back.
+bool RegisterRoot(AppContext& ctx, const std::string& path, bool includeSubfolders);
+
+// Registers the "*.mp3" entries of folder k of the last root.
+void ScanFolderFiles(AppContext& ctx, int16_t k);
+
+// Lists the sub-folders of folder k of the last root and, when
+// includeSubfolders, registers each with everything below it.
+void WalkSubfolders(AppContext& ctx, int16_t k, bool includeSubfolders);
+
+// Names of the sub-folders of `folderPath` (ending with a backslash):
+// plain, hidden, system, then hidden-and-system ones, each exactly once.
+// Yields once per entry examined; returns what it has as soon as a cancel
+// flag is seen.
+std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& folderPath);
+
+// The path's attributes as a 16-bit value; 0 when the query fails.
+uint16_t GetAttributesSafe(FileSystem& fs, const std::string& path);
+
+// Names of every entry of a folder, "." and ".." left out; empty when the
+// folder cannot be listed. An empty path lists "*.*" as it stands.
+std::vector<std::string> ListFolderEntries(FileSystem& fs, std::string folderPath);
+
+}  // namespace tw

@@ -1,0 +1,82 @@
+#include "library/tag_reader.h"
+
+#include "core/app_context.h"
+#include "platform/files.h"
+#include "platform/message_pump.h"
+#include "platform/text_codec.h"
+
+namespace tw {
+
+namespace {
+
+constexpr uint32_t kTagSize = 128;
+
+std::string TrimSpaces(const std::string& s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    const size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+// Code page first, then the cut and the trim. No double-byte character
+// holds a NUL byte, so cutting the raw bytes first gives the same text and
+// spares converting the padding.
+std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t size) {
+    return TrimSpaces(codec.FromAnsi(CutAtNul(block.substr(at, size))));
+}
+
+bool EndsWithMp3(const std::string& path) {
+    if (path.size() < 4) return false;
+    static const char kExt[] = ".MP3";
+    for (size_t i = 0; i < 4; ++i) {
+        char c = path[path.size() - 4 + i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != kExt[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string CutAtNul(const std::string& text) {
+    const size_t nul = text.find('\0');
+    return nul == std::string::npos ? text : text.substr(0, nul);
+}
+
+bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag) {
+    tag = TagBlock{};
+    if (TrimSpaces(path).empty() || !EndsWithMp3(path)) return false;
+    std::string block;
+    if (!fs.ReadTail(path, kTagSize, block) || block.size() != kTagSize) return false;
+    if (block.compare(0, 3, "TAG") != 0) return false;
+    tag.Marker = Field(codec, block, 0, 3);
+    tag.Title = Field(codec, block, 3, 30);
+    tag.Artist = Field(codec, block, 33, 30);
+    tag.Album = Field(codec, block, 63, 30);
+    tag.Year = Field(codec, block, 93, 4);
+    tag.Comment = Field(codec, block, 97, 30);
+    tag.Genre = static_cast<uint8_t>(block[127]);
+    return true;
+}
+
+void ReadRootTags(AppContext& ctx, int16_t r) {
+    TrackLibrary& lib = ctx.live.Library;
+    for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
+        RootEntry& root = lib.LibraryRoots[r];
+        TrackEntry& track = root.Tracks[i];
+        const std::string path =
+            root.Path + RelativeFolderPath(root.Folders[track.FolderIndex]) + track.FileName;
+        TagBlock tag;
+        ReadTag(*ctx.platform.files, *ctx.platform.codec, path, tag);  // empty fields when none
+        track.Title = std::move(tag.Title);
+        track.Artist = std::move(tag.Artist);
+        track.Album = std::move(tag.Album);
+        track.Comment = std::move(tag.Comment);
+        ++root.TagsRead;
+        ++lib.TagsReadCount;
+        ctx.platform.pump->Yield();
+        if (ctx.run.CancelRequested || ctx.run.Quitting) return;
+    }
+}
+
+}  // namespace tw

@@ -1,0 +1,31 @@
+#pragma once
+// The ID3 version 1 tag: the fixed 128-byte block at the end of an MP3 file.
+#include <cstdint>
+#include <string>
+
+namespace tw {
+
+struct AppContext;
+class FileSystem;
+class TextCodec;
+
+struct TagBlock {
+    std::string Marker, Title, Artist, Album, Year, Comment;
+    uint8_t Genre = 0;
+};
+
+// Reads the tag of the file at `path`. False (and an empty block) when the
+// name does not end in ".mp3" in any case, the file cannot be read, is
+// shorter than 128 bytes, or its last 128 bytes do not start with "TAG" —
+// audio data is no tag.
+bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag);
+
+// Fills the tag fields of every track of root r, counting each file in the
+// root's TagsRead and in TagsReadCount. Yields after each file and returns
+// as soon as a cancel flag is seen.
+void ReadRootTags(AppContext& ctx, int16_t r);
+
+// The text up to its first NUL, or all of it.
+std::string CutAtNul(const std::string& text);
+
+}  // namespace tw
