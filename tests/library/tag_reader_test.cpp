@@ -1,0 +1,107 @@
+#include "library/tag_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+
+namespace tw {
+namespace {
+
+using test::TestApp;
+
+// A 128-byte ID3v1 block; fields are raw bytes, padded with NUL.
+std::string Block(const std::string& title, const std::string& artist = "",
+                  const std::string& album = "", const std::string& comment = "",
+                  const std::string& marker = "TAG") {
+    std::string b(128, '\0');
+    auto put = [&](size_t at, size_t size, const std::string& v) { b.replace(at, std::min(size, v.size()), v.substr(0, size)); };
+    put(0, 3, marker);
+    put(3, 30, title);
+    put(33, 30, artist);
+    put(63, 30, album);
+    put(93, 4, "1999");
+    put(97, 30, comment);
+    b[127] = 17;
+    return b;
+}
+
+class Library_Tags : public ::testing::Test {
+protected:
+    TestApp app;
+    TagBlock tag;
+    bool Read(const std::string& path) { return ReadTag(app.files, app.codec, path, tag); }
+};
+
+TEST_F(Library_Tags, FieldsAreCutAtNulAndTrimmed) {
+    app.files.AddFile("C:\\a.mp3", std::string(500, 'x') +
+                                       Block("  Abc  ", std::string(30, ' '), app.codec.ToAnsi("アルバム"),
+                                             std::string("text\0\x05", 6)));
+    ASSERT_TRUE(Read("C:\\a.mp3"));
+    EXPECT_EQ(tag.Title, "Abc");
+    EXPECT_EQ(tag.Artist, "");
+    EXPECT_EQ(tag.Album, "アルバム");
+    EXPECT_EQ(tag.Comment, "text");  // the track number byte after the NUL is gone
+    EXPECT_EQ(tag.Year, "1999");
+    EXPECT_EQ(tag.Genre, 17);
+}
+
+TEST_F(Library_Tags, AFileOfExactlyTheBlockIsRead) {
+    app.files.AddFile("C:\\x.mP3", Block("Only"));
+    ASSERT_TRUE(Read("C:\\x.mP3"));
+    EXPECT_EQ(tag.Title, "Only");
+}
+
+TEST_F(Library_Tags, NoTagWithoutMarkerExtensionOrEnoughBytes) {
+    app.files.AddFile("C:\\audio.mp3", std::string(1000, 'Z'));  // no tag, just audio
+    app.files.AddFile("C:\\short.mp3", "TAGshort");
+    app.files.AddFile("C:\\tagged.mp4", Block("Nope"));
+    app.files.AddFile("C:\\lower.mp3", Block("Nope", "", "", "", "tag"));
+    for (const char* path : {"C:\\audio.mp3", "C:\\short.mp3", "C:\\tagged.mp4", "C:\\lower.mp3",
+                             "C:\\missing.mp3", "   ", ""}) {
+        EXPECT_FALSE(Read(path)) << path;
+        EXPECT_EQ(tag.Title, "") << path;
+    }
+}
+
+TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
+    auto& lib = app.ctx.live.Library;
+    RootEntry root;
+    root.Path = "C:\\m\\";
+    AppendCapped(root.Folders, root.FolderCount, FolderEntry{"", -1, ""});
+    AppendCapped(root.Folders, root.FolderCount, FolderEntry{"sub", 0, ""});
+    AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"1.mp3", 0, {}, {}, {}, {}});
+    AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"2.mp3", 1, "stale", "stale", "stale", "stale"});
+    AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"3.mp3", 1, {}, {}, {}, {}});
+    AppendCapped(lib.LibraryRoots, lib.RootCount, root);
+    app.files.AddFile("C:\\m\\1.mp3", Block("One", "Band"));
+    app.files.AddFile("C:\\m\\sub\\3.mp3", Block("Three"));
+    ReadRootTags(app.ctx, 0);
+    const RootEntry& r = lib.LibraryRoots[0];
+    EXPECT_EQ(r.Tracks[0].Title, "One");
+    EXPECT_EQ(r.Tracks[0].Artist, "Band");
+    EXPECT_EQ(r.Tracks[1].Title, "");  // missing file: nothing carried over
+    EXPECT_EQ(r.Tracks[1].Comment, "");
+    EXPECT_EQ(r.Tracks[2].Title, "Three");
+    EXPECT_EQ(r.TagsRead, 3);
+    EXPECT_EQ(lib.TagsReadCount, 3);
+    EXPECT_EQ(app.pump.yields, 3);
+
+    // A cancel at the second yield leaves the third track as it was.
+    lib.LibraryRoots[0].Tracks[2].Title = "kept";
+    lib.LibraryRoots[0].TagsRead = 0;
+    lib.TagsReadCount = 0;
+    app.pump.yields = 0;
+    app.pump.at[2] = [&] { app.ctx.run.CancelRequested = true; };
+    ReadRootTags(app.ctx, 0);
+    EXPECT_EQ(lib.TagsReadCount, 2);
+    EXPECT_EQ(lib.LibraryRoots[0].Tracks[2].Title, "kept");
+}
+
+TEST(Library_CutAtNul, CutsAtTheFirstNul) {
+    EXPECT_EQ(CutAtNul(std::string("ab\0cd\0", 6)), "ab");
+    EXPECT_EQ(CutAtNul("abc"), "abc");
+    EXPECT_EQ(CutAtNul(std::string("\0x", 2)), "");
+}
+
+}  // namespace
+}  // namespace tw
