@@ -1,0 +1,270 @@
+# Shared helpers for the end-to-end tests (sourced, not run).
+#
+# A session is one virtual X screen (Xvfb, 1024x768x24) plus one throw-away
+# Wine prefix, booted once. run_all.sh opens a session and exports it, so the
+# test scripts it starts reuse it; a test script started on its own opens
+# (and closes) its own. Every wait polls with a deadline: Wine's start-up
+# time varies too much for fixed sleeps.
+
+TW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+: "${TW_EXE:=$TW_ROOT/build/win64/tunewhistle.exe}"
+TW_MAIN_TITLE='Tunewhistle 3.10'
+TW_MAIN_TITLE_RE='^Tunewhistle 3\.10$'
+TW_NOTICE_TITLE_RE='^Tunewhistle$'
+
+# Wine takes its ANSI code page from LC_ALL even when the glibc locale is not
+# generated; the program's texts are code page 932. Passed only to wine
+# itself, so bash never tries to load the missing locale.
+TW_WINE_LOCALE=ja_JP.UTF-8
+
+tw_log() { printf '[e2e] %s\n' "$*" >&2; }
+
+# tw_wait SECONDS COMMAND [ARG...]: runs COMMAND every 0.2 s until it
+# succeeds; returns 1 when the deadline passes first.
+tw_wait() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    while :; do
+        "$@" && return 0
+        ((SECONDS >= end)) && return 1
+        sleep 0.2
+    done
+}
+
+tw_display_ready() { timeout 5 xdpyinfo -display "$1" >/dev/null 2>&1; }
+
+# tw_start_xvfb LOGFILE: starts Xvfb on the first free display from :90 on
+# and exports DISPLAY. Sets TW_XVFB_PID.
+tw_start_xvfb() {
+    local log=$1 n
+    for ((n = 90; n < 190; n++)); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >>"$log" 2>&1 &
+        TW_XVFB_PID=$!
+        if tw_wait 20 tw_display_ready ":$n"; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        # Lost a race for that display, or Xvfb failed: try the next one.
+        kill "$TW_XVFB_PID" 2>/dev/null
+        wait "$TW_XVFB_PID" 2>/dev/null
+        TW_XVFB_PID=
+    done
+    tw_log "no free X display for Xvfb (see $log)"
+    return 1
+}
+
+# tw_wine_env PREFIX HOME: the environment every Wine call of the tests uses.
+# Mono and Gecko are switched off so a fresh prefix never stops to offer
+# their installers, and the menu builder so nothing leaks into the host.
+tw_wine_env() {
+    export WINEPREFIX=$1
+    export HOME=$2
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+    mkdir -p "$HOME"
+    # Sound goes nowhere: Xvfb machines have no sound card.
+    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+}
+
+tw_wine() { env LC_ALL="$TW_WINE_LOCALE" wine "$@"; }
+
+# A fresh prefix lacks the .txt association every Windows has, without which
+# the shell opens nothing for readme.txt. Point it at notepad like Windows.
+tw_register_txt() {
+    timeout 60 env LC_ALL="$TW_WINE_LOCALE" wine reg add "HKCR\\.txt" /ve /d txtfile /f >/dev/null 2>&1
+}
+
+# Ends every Windows process of the prefix (the program, notepad, ...).
+tw_wine_reset() {
+    timeout 20 wineserver -k >/dev/null 2>&1
+    timeout 20 wineserver -w >/dev/null 2>&1
+    return 0
+}
+
+# tw_session_begin: Xvfb, prefix and wineboot, unless run_all.sh already
+# exported a session. Installs the clean-up trap for sessions it opens.
+tw_session_begin() {
+    if [[ -n "${TW_SESSION:-}" && -d "$TW_SESSION" ]]; then
+        tw_wine_env "$WINEPREFIX" "$HOME"
+        return 0
+    fi
+    TW_SESSION=$(mktemp -d "${TMPDIR:-/tmp}/tw-e2e.XXXXXX") || return 1
+    TW_SESSION_OWNER=$$
+    trap tw_session_end EXIT
+    trap 'exit 130' INT TERM
+    tw_start_xvfb "$TW_SESSION/xvfb.log" || return 1
+    mkdir -p "$TW_SESSION/prefix"
+    tw_wine_env "$TW_SESSION/prefix" "$TW_SESSION/home"
+    tw_log "booting a fresh Wine prefix on $DISPLAY"
+    if ! timeout 240 env LC_ALL="$TW_WINE_LOCALE" wineboot -i >"$TW_SESSION/wineboot.log" 2>&1; then
+        tw_log "wineboot failed:"; tail -n 20 "$TW_SESSION/wineboot.log" >&2
+        return 1
+    fi
+    tw_register_txt || return 1
+    tw_wine_reset
+    export TW_SESSION DISPLAY TW_EXE
+}
+
+tw_session_end() {
+    [[ "${TW_SESSION_OWNER:-}" == "$$" ]] || return 0
+    TW_SESSION_OWNER=
+    [[ -n "${WINEPREFIX:-}" ]] && tw_wine_reset
+    if [[ -n "${TW_XVFB_PID:-}" ]]; then
+        kill "$TW_XVFB_PID" 2>/dev/null
+        wait "$TW_XVFB_PID" 2>/dev/null
+    fi
+    [[ -n "${TW_SESSION:-}" ]] && rm -rf "$TW_SESSION"
+    return 0
+}
+
+# tw_new_folder: a fresh empty program folder holding the exe and its two
+# texts. Prints its path.
+tw_new_folder() {
+    local dir
+    dir=$(mktemp -d "$TW_SESSION/app.XXXXXX") || return 1
+    cp "$TW_EXE" "$dir/" || return 1
+    local txt
+    for txt in readme.txt version.txt; do
+        if [[ -f "$(dirname "$TW_EXE")/$txt" ]]; then
+            cp "$(dirname "$TW_EXE")/$txt" "$dir/"
+        else
+            cp "$TW_ROOT/data/$txt" "$dir/"
+        fi
+    done
+    printf '%s\n' "$dir"
+}
+
+# tw_start DIR: starts the program of DIR in the background; sets TW_PID
+# (the Windows process itself: the wine script execs into it).
+tw_start() {
+    local dir=$1
+    # Output goes beside the folder, not into it: the tests list its files.
+    (cd "$dir" && exec env LC_ALL="$TW_WINE_LOCALE" wine "$dir/tunewhistle.exe") \
+        >>"$dir.log" 2>&1 &
+    TW_PID=$!
+}
+
+# Window queries. Ids are printed one a line; status 1 when none.
+tw_windows() { timeout 10 xdotool search --name "$1" 2>/dev/null; }
+tw_has_window() { [[ -n "$(tw_windows "$1")" ]]; }
+tw_wait_window() { tw_wait "${2:-60}" tw_has_window "$1"; }
+tw_window_gone() { ! tw_has_window "$1"; }
+# tw_absent_for SECONDS REGEX: no such window shows up within SECONDS.
+tw_absent_for() { ! tw_wait "$1" tw_has_window "$2"; }
+
+# tw_borderless ID: the window asks for no frame (_MOTIF_WM_HINTS holds
+# flags, functions, decorations, ...; decorations 0).
+tw_borderless() {
+    [[ "$(timeout 5 xprop -id "$1" _MOTIF_WM_HINTS 2>/dev/null)" =~ =\ *[^,]+,\ *[^,]+,\ *0x0(,|$) ]]
+}
+
+# The main window: the borderless one titled "Tunewhistle 3.10". The first-run
+# notice carries the same caption, but as a message box it has a frame.
+tw_main_window() {
+    local id
+    for id in $(tw_windows "$TW_MAIN_TITLE_RE"); do
+        tw_borderless "$id" || continue
+        printf '%s\n' "$id"
+        return 0
+    done
+    return 1
+}
+tw_has_main_window() { tw_main_window >/dev/null; }
+
+# tw_window_x ID: the window's left edge on the screen.
+tw_window_x() {
+    timeout 5 xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Absolute upper-left X: *//p'
+}
+
+tw_alive() { kill -0 "$1" 2>/dev/null; }
+tw_dead() { ! tw_alive "$1"; }
+
+# tw_press_return ID: gives the window the keyboard focus and presses Return.
+tw_press_return() {
+    timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 ||
+        timeout 5 xdotool windowfocus "$1" >/dev/null 2>&1
+    timeout 5 xdotool key Return
+}
+
+# Bytes of a file as space-separated two-digit hex, e.g. "04 00 33".
+tw_hex() { od -An -tx1 -v "$@" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+tw_size() { stat -c %s "$1"; }
+tw_mtime() { stat -c %y "$1"; }
+tw_u16le() { od -An -tu2 --endian=little -j "$2" -N 2 "$1" | tr -d ' '; }
+
+# A data file's size stops changing once the program has written it: the
+# write goes to a temporary file that replaces "dat" only when complete.
+tw_dat_has_size() { [[ -f "$1" && "$(tw_size "$1")" == "$2" ]]; }
+
+# --- results ---------------------------------------------------------------
+
+# expect_eq ACTUAL EXPECTED WHAT: prints why and returns 1 on a mismatch.
+expect_eq() {
+    [[ "$1" == "$2" ]] && return 0
+    printf '  %s: got "%s", expected "%s"\n' "$3" "$1" "$2" >&2
+    return 1
+}
+
+# expect WHAT COMMAND...: COMMAND must succeed.
+expect() {
+    local what=$1; shift
+    "$@" && return 0
+    printf '  %s\n' "$what" >&2
+    return 1
+}
+
+TW_PASSED=0
+TW_FAILED=0
+
+# tw_case NAME FUNCTION: runs one case in a subshell with its own results
+# and prints PASS or FAIL with the reasons. Leftover Windows processes are
+# ended after each case, so the next one starts on an empty desktop.
+tw_case() {
+    local name=$1 fn=$2 out rc start=$SECONDS
+    out=$(mktemp "$TW_SESSION/case.XXXXXX")
+    ("$fn") 2>"$out"
+    rc=$?
+    tw_wine_reset
+    if ((rc == 0)); then
+        printf 'PASS %s (%ds)\n' "$name" $((SECONDS - start))
+        TW_PASSED=$((TW_PASSED + 1))
+    else
+        printf 'FAIL %s (%ds)\n' "$name" $((SECONDS - start))
+        sed 's/^/     /' "$out"
+        TW_FAILED=$((TW_FAILED + 1))
+    fi
+    rm -f "$out"
+}
+
+# tw_finish: exit status of a test script: 0 when every case passed.
+tw_finish() { ((TW_FAILED == 0 && TW_PASSED > 0)); }
+
+# tw_valid_dat: prints the path of a data file the program wrote at a first
+# start on this screen (the first-start test leaves one in the session; made
+# here when that test did not run).
+tw_valid_dat() {
+    local keep=$TW_SESSION/valid.dat dir
+    if [[ ! -f "$keep" ]]; then
+        dir=$(tw_new_folder) || return 1
+        tw_start "$dir"
+        if ! tw_wait 60 tw_dat_has_size "$dir/dat" 119; then
+            tw_log "no 119-byte dat from a first start"
+            tw_wine_reset
+            return 1
+        fi
+        cp "$dir/dat" "$keep"
+        tw_wine_reset
+    fi
+    printf '%s\n' "$keep"
+}
+
+tw_window_at_x() { [[ "$(tw_window_x "$1")" == "$2" ]]; }
+
+tw_main_windows_count() {
+    local id n=0
+    for id in $(tw_windows "$TW_MAIN_TITLE_RE"); do
+        tw_borderless "$id" && n=$((n + 1))
+    done
+    printf '%s\n' "$n"
+}
