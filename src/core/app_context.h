@@ -19,6 +19,7 @@ class Shell;
 class MessageBoxes;
 class SystemInfo;
 class MainWindow;
+class MciDevice;
 
 // The services of the platform. The context does not own them.
 struct Platform {
@@ -30,6 +31,7 @@ struct Platform {
     MessageBoxes* boxes = nullptr;
     SystemInfo* system = nullptr;
     MainWindow* window = nullptr;
+    MciDevice* mci = nullptr;
 };
 
 // What the data file keeps between runs.
@@ -49,7 +51,6 @@ struct RuntimeState {
     int32_t OsKind = kOsNt5;
     bool FirstRun = false;
     float Opacity = -1.0f;
-    int16_t HeldCommand = -1;
     std::array<int16_t, 4> PadCommands{9, 1, 0, 8};
     int16_t PressedPad = -1;
     std::array<int16_t, 4> PadShown{-1, -1, -1, -1};
@@ -81,12 +82,18 @@ struct RuntimeState {
     int32_t FoldersOverLimit = 0;
 };
 
-// What the player engine shares with the status line and the lists.
+// The player engine's values; the status line and the lists read them.
 struct PlayerRuntime {
-    int16_t PlayIndex = 0;
     int16_t PlayerState = 0;
-    int32_t PlayPosition = 0;  // ms
+    int16_t PlayIndex = 0;
+    bool DeviceOpen = false;
+    int32_t PlayPosition = 0;  // ms, last polled or the target of a seek
     int32_t TrackLength = 0;   // ms
+    uint32_t OpenFailTime = 0;
+    int16_t HeldCommand = -1;  // code of the held button, -1 for none
+    uint32_t HeldSince = 0;
+    uint32_t HeldLastStep = 0;
+    bool HeldFirstStep = false;
 };
 
 struct AppContext {

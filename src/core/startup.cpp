@@ -57,7 +57,8 @@ std::string DataPath(AppContext& ctx) {
 
 void InitRuntime(AppContext& ctx) {
     ctx.random.seed(ctx.platform.clock->GetTickCount());
-    ctx.run = RuntimeState{};  // Opacity -1, no held command, pads 9 1 0 8, ...
+    ctx.run = RuntimeState{};  // Opacity -1, pads 9 1 0 8, nothing pressed, ...
+    ctx.player = PlayerRuntime{};  // idle, no held command
     ctx.run.OsKind = GetOsKind(*ctx.platform.system);
 }
 

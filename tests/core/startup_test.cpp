@@ -148,12 +148,12 @@ TEST(Core_StartUp, OlderSystemsRunWithoutTranslucencyAndSaveItSo) {
 
 TEST(Core_StartUp, RuntimeValuesStartAfresh) {
     TestApp app;
-    app.ctx.run.HeldCommand = 3;
+    app.ctx.player.HeldCommand = 3;
     app.ctx.run.PadShown = {1, 1, 1, 1};
     app.ctx.run.Quitting = true;
     app.ctx.run.Opacity = 0.5f;
     InitRuntime(app.ctx);
-    EXPECT_EQ(app.ctx.run.HeldCommand, -1);
+    EXPECT_EQ(app.ctx.player.HeldCommand, -1);
     EXPECT_EQ(app.ctx.run.PadCommands, (std::array<int16_t, 4>{9, 1, 0, 8}));
     EXPECT_EQ(app.ctx.run.PressedPad, -1);
     EXPECT_EQ(app.ctx.run.PadShown, (std::array<int16_t, 4>{-1, -1, -1, -1}));

@@ -141,7 +141,7 @@ const char* FakeWindow::TimerName(TimerId id) {
 }
 
 TestApp::TestApp()
-    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window}) {
+    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci}) {
     window.ctx = &ctx;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/main_window.h"
+#include "platform/mci.h"
 #include "platform/message_box.h"
 #include "platform/message_pump.h"
 #include "platform/posix/iconv_codec.h"
@@ -170,6 +171,22 @@ public:
     static const char* TimerName(TimerId id);
 };
 
+// Records every command string; answers from a table of replies by
+// command, with error codes for commands listed in `errors`.
+class RecordingMci : public MciDevice {
+public:
+    std::vector<std::string> commands;
+    std::map<std::string, std::string> replies;
+    std::map<std::string, uint32_t> errors;
+    uint32_t SendString(const std::string& command, std::string& reply) override {
+        commands.push_back(command);
+        auto r = replies.find(command);
+        reply = r == replies.end() ? std::string() : r->second;
+        auto e = errors.find(command);
+        return e == errors.end() ? 0 : e->second;
+    }
+};
+
 // One application context on fakes, ready to start.
 struct TestApp {
     FakeClock clock;
@@ -180,6 +197,7 @@ struct TestApp {
     ScriptedBoxes boxes;
     FakeSystem system;
     FakeWindow window;
+    RecordingMci mci;
     AppContext ctx;
 
     TestApp();
