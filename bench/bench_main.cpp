@@ -1,0 +1,516 @@
+// tw_bench: times registration, tag reading, search, saving and loading
+// and the library's memory against bare baselines measured in the same
+// run, and prints each ratio beside its goal.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_data.h"
+#include "bench_util.h"
+#include "core/app_context.h"
+#include "core/data_file.h"
+#include "core/startup.h"
+#include "library/folder_scan.h"
+#include "library/tag_reader.h"
+#include "platform/posix/iconv_codec.h"
+#include "platform/posix/posix_files.h"
+#include "search/keyword_search.h"
+
+#ifndef TW_BENCH_BUILD_TYPE
+#define TW_BENCH_BUILD_TYPE "unknown"
+#endif
+
+using namespace twbench;
+
+namespace {
+
+struct Options {
+    int64_t files = 100000;
+    int64_t folders = 2000;
+    int64_t tracks = 1000000;
+    int runs = 5;
+    std::string only;  // "search" or "tree": one half alone, for profiling
+    std::string dir = "/tmp/tw-bench-tree";
+};
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: tw_bench [--files N] [--folders N] [--tracks N] [--runs N] [--dir PATH]\n"
+                 "                [--only search|tree]\n");
+}
+
+bool ParseArgs(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (i + 1 >= argc) return false;
+        const char* v = argv[++i];
+        char* end = nullptr;
+        const long long n = std::strtoll(v, &end, 10);
+        const bool number = end && *end == '\0' && n > 0;
+        if (a == "--dir") o.dir = v;
+        else if (a == "--only" && (std::string(v) == "search" || std::string(v) == "tree")) o.only = v;
+        else if (a == "--files" && number) o.files = n;
+        else if (a == "--folders" && number) o.folders = n;
+        else if (a == "--tracks" && number) o.tracks = n;
+        else if (a == "--runs" && number) o.runs = static_cast<int>(n);
+        else return false;
+    }
+    return !o.dir.empty();
+}
+
+struct Row {
+    std::string what;
+    double figure = 0, baseline = 0;
+    bool bytes = false;  // MiB rather than ms
+    double goal = 0;
+    std::string baselineWhat;
+};
+
+std::vector<std::string> g_checks;
+
+void Check(const std::string& text) { g_checks.push_back(text); }
+
+std::string Fmt(const char* f, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, f, v);
+    return buf;
+}
+
+std::string Hex(uint64_t v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+// Alternates baseline and figure so drift in the machine hits both alike;
+// the medians of each.
+void Paired(int runs, const std::function<void()>& figure, const std::function<void()>& baseline,
+            const std::function<void()>& beforeFigure, double& figureMs, double& baselineMs) {
+    std::vector<double> f, b;
+    for (int i = 0; i < runs; ++i) {
+        double t0 = NowMs();
+        baseline();
+        b.push_back(NowMs() - t0);
+        if (beforeFigure) beforeFigure();
+        t0 = NowMs();
+        figure();
+        f.push_back(NowMs() - t0);
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    };
+    figureMs = median(f);
+    baselineMs = median(b);
+}
+
+// ---- baselines ----
+
+bool HasMp3Suffix(const char* name) {
+    const size_t n = std::strlen(name);
+    return n >= 4 && name[n - 4] == '.' && (name[n - 3] | 0x20) == 'm' &&
+           (name[n - 2] | 0x20) == 'p' && name[n - 1] == '3';
+}
+
+int64_t WalkCount(const std::string& dir, int64_t& folders) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return 0;
+    int64_t n = 0;
+    while (dirent* e = ::readdir(d)) {
+        unsigned char type = e->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::stat((dir + "/" + e->d_name).c_str(), &st) != 0) continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) {
+            if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+            ++folders;
+            n += WalkCount(dir + "/" + e->d_name, folders);
+        } else if (type == DT_REG && HasMp3Suffix(e->d_name)) {
+            ++n;
+        }
+    }
+    ::closedir(d);
+    return n;
+}
+
+int64_t ReadTails(const std::vector<std::string>& paths) {
+    int64_t tags = 0;
+    char buf[128];
+    for (const std::string& p : paths) {
+        const int fd = ::open(p.c_str(), O_RDONLY);
+        if (fd < 0) continue;
+        if (::lseek(fd, -128, SEEK_END) >= 0 && ::read(fd, buf, 128) == 128 &&
+            std::memcmp(buf, "TAG", 3) == 0)
+            ++tags;
+        ::close(fd);
+    }
+    return tags;
+}
+
+bool PlainSave(const std::string& path, const std::string& bytes) {
+    const std::string temp = path + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok && ::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+bool PlainLoad(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    struct stat st {};
+    ::fstat(fd, &st);
+    bytes.assign(static_cast<size_t>(st.st_size), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return done == bytes.size();
+}
+
+// ---- the context ----
+
+struct Host {
+    SteadyClock clock;
+    CountingPump pump;
+    tw::PosixFileSystem files;
+    tw::IconvCodec codec{"CP932"};
+    BenchSystem system;
+    tw::Platform Services() {
+        tw::Platform p;
+        p.clock = &clock;
+        p.pump = &pump;
+        p.files = &files;
+        p.codec = &codec;
+        p.system = &system;
+        return p;
+    }
+};
+
+void SearchSettings(tw::Settings& s) {
+    tw::SetDefaults(s, 1024, 768);
+    s.MaxHits = 30;
+    s.UseTagInfo = tw::kTrue;
+    s.MatchPath = s.MatchFileName = s.MatchArtist = tw::kTrue;
+    s.MatchTrackName = s.MatchAlbum = s.MatchComment = tw::kTrue;
+}
+
+tw::StateRecord RecordOf(const tw::PersistentState& live) {
+    tw::StateRecord rec;
+    rec.Version = tw::kVersionText;
+    rec.Settings = live.Settings;
+    rec.Library = live.Library;
+    rec.PlayList = live.PlayList;
+    rec.PlayCount = live.PlayCount;
+    rec.Search = live.Search;
+    return rec;
+}
+
+// Hits of a few matching keywords, hashed: the search must keep finding
+// the same tracks in the same order.
+uint64_t HitsHash(tw::AppContext& ctx) {
+    uint64_t h = 1469598103934665603ull;
+    for (const char* k : {"love", "さくら", "SKY road", "collection 0", "\\01 ", "ライブ",
+                          "ｍｏｏｎ"}) {
+        tw::SearchTracks(ctx, k);
+        const auto& s = ctx.live.Search;
+        h = Fnv1a(std::to_string(s.SearchHitCount), h);
+        for (int16_t i = 0; i < s.SearchHitCount; ++i) h = Fnv1a(s.SearchHits[i].FullPath(), h);
+    }
+    return h;
+}
+
+// ---- the phases ----
+
+const char kNoMatch[] = "zqxjvwk";
+
+void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>& rows) {
+    Host host;
+    constexpr int kRoots = 32;
+
+    TrimHeap();
+    const uint64_t before = ResidentBytes();
+    tw::AppContext ctx(host.Services());
+    BuildLibrary(ctx.live.Library, o.tracks, kRoots);
+    const uint64_t after = ResidentBytes();
+    SearchSettings(ctx.live.Settings);
+
+    const tw::StateRecord rec = RecordOf(ctx.live);
+    const double e0 = NowMs();
+    std::string dat = tw::EncodeState(rec, host.codec);
+    const double encodeMs = NowMs() - e0;
+    const uint64_t datSize = dat.size();
+    Check("memory: " + std::to_string(o.tracks) + " tracks in " + std::to_string(kRoots) +
+          " roots; dat " + std::to_string(datSize) + " bytes (fnv " + Hex(Fnv1a(dat)) +
+          ", encoded in " + Fmt("%.0f", encodeMs) + " ms); RSS " + Fmt("%.1f", before / 1048576.0) +
+          " -> " + Fmt("%.1f", after / 1048576.0) + " MiB; " +
+          Fmt("%.1f", double(after - before) / o.tracks) + " B/track vs " +
+          Fmt("%.1f", double(datSize) / o.tracks) + " B/track in dat");
+    dat = std::string();
+
+    // The same texts the search builds, one track a line, for grep.
+    const std::string textPath = work + "/tracks.txt";
+    {
+        FILE* f = std::fopen(textPath.c_str(), "wb");
+        if (!f) {
+            std::fprintf(stderr, "cannot write %s\n", textPath.c_str());
+            std::exit(1);
+        }
+        const auto& lib = ctx.live.Library;
+        for (int16_t r = 0; r < lib.RootCount; ++r)
+            for (int16_t t = 0; t < lib.LibraryRoots[r].TrackCount; ++t) {
+                const std::string line = tw::TrackText(ctx, r, t) + "\n";
+                std::fwrite(line.data(), 1, line.size(), f);
+            }
+        std::fclose(f);
+    }
+    uint64_t textSize = 0;
+    FileSize(textPath, textSize);
+
+    uint64_t yields = 0;
+    int hits = -1;
+    std::string grepOut;
+    bool grepOk = true;
+    double searchMs = 0, grepMs = 0;
+    Paired(
+        o.runs,
+        [&] {
+            const uint64_t y0 = host.pump.yields;
+            tw::SearchTracks(ctx, kNoMatch);
+            yields = host.pump.yields - y0;
+            hits = ctx.live.Search.SearchHitCount;
+        },
+        [&] {
+            double ms = 0;
+            grepOk = RunChild({"grep", "-c", "-F", "-i", kNoMatch, textPath}, grepOut, ms) && grepOk;
+        },
+        nullptr, searchMs, grepMs);
+    while (!grepOut.empty() && (grepOut.back() == '\n' || grepOut.back() == '\r')) grepOut.pop_back();
+    const char* locale = std::getenv("LC_ALL");
+    if (!locale || !*locale) locale = std::getenv("LC_CTYPE");
+    if (!locale || !*locale) locale = std::getenv("LANG");
+    Check("search: keyword \"" + std::string(kNoMatch) + "\", " + std::to_string(hits) +
+          " hits (grep counted " + (grepOk ? grepOut : std::string("FAILED")) + "), " +
+          std::to_string(yields) + " yields; text file " + Fmt("%.1f", textSize / 1048576.0) +
+          " MiB; grep locale " + (locale && *locale ? locale : "C"));
+    Check("search: hits of seven matching keywords fnv " + Hex(HitsHash(ctx)));
+    ::unlink(textPath.c_str());
+
+    rows.push_back({"search, " + std::to_string(o.tracks) + " tracks", searchMs, grepMs, false, 2.0,
+                    "grep -c -F -i over the track texts"});
+    rows.push_back({"memory, " + std::to_string(o.tracks) + " tracks",
+                    double(after - before) / 1048576.0, double(datSize) / 1048576.0, true, 1.5,
+                    "size of its dat (EncodeState)"});
+}
+
+void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
+                std::vector<Row>& rows) {
+    Host host;
+    host.system.folder = ToProgramPath(work);
+    tw::AppContext ctx(host.Services());
+
+    std::vector<std::string> roots;
+    for (const std::string& top : tree.tops) roots.push_back(ToProgramPath(tree.root + "/" + top + "/"));
+
+    // ---- registration ----
+    int64_t walked = 0, walkedFolders = 0;
+    uint64_t regYields = 0;
+    double regMs = 0, walkMs = 0;
+    Paired(
+        o.runs,
+        [&] {
+            const uint64_t y0 = host.pump.yields;
+            for (const std::string& r : roots) tw::RegisterRoot(ctx, r, true);
+            regYields = host.pump.yields - y0;
+        },
+        [&] {
+            walkedFolders = 0;
+            walked = WalkCount(tree.root, walkedFolders);
+        },
+        [&] {
+            ctx.live.Library = tw::TrackLibrary{};
+            ctx.run = tw::RuntimeState{};
+        },
+        regMs, walkMs);
+    const tw::TrackLibrary& lib = ctx.live.Library;
+    int64_t folders = 0;
+    for (int16_t r = 0; r < lib.RootCount; ++r) folders += lib.LibraryRoots[r].FolderCount;
+    Check("registration: " + std::to_string(lib.RegisteredFileCount) + " tracks, " +
+          std::to_string(folders) + " folders in " + std::to_string(lib.RootCount) + " roots (" +
+          std::to_string(ctx.run.FilesOverLimit) + " over the limit), " + std::to_string(regYields) +
+          " yields; the walk counted " + std::to_string(walked) + " mp3 in " +
+          std::to_string(walkedFolders) + " folders");
+    rows.push_back({"registration, " + std::to_string(lib.RegisteredFileCount) + " files", regMs,
+                    walkMs, false, 1.3, "opendir/readdir walk counting *.mp3"});
+
+    // ---- tags ----
+    std::vector<std::string> paths;
+    for (int16_t r = 0; r < lib.RootCount; ++r) {
+        const tw::RootEntry& root = lib.LibraryRoots[r];
+        for (int16_t t = 0; t < root.TrackCount; ++t) {
+            std::string p = root.Path + tw::RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
+                            root.Tracks[t].FileName;
+            std::replace(p.begin(), p.end(), '\\', '/');
+            paths.push_back(std::move(p));
+        }
+    }
+    int64_t tails = 0;
+    uint64_t tagYields = 0;
+    double tagMs = 0, tailMs = 0;
+    Paired(
+        o.runs,
+        [&] {
+            const uint64_t y0 = host.pump.yields;
+            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx, r);
+            tagYields = host.pump.yields - y0;
+        },
+        [&] { tails = ReadTails(paths); },
+        [&] {
+            auto& l = ctx.live.Library;
+            l.TagsReadCount = 0;
+            for (auto& root : l.LibraryRoots.items) root.TagsRead = 0;
+        },
+        tagMs, tailMs);
+    int64_t titled = 0, japanese = 0;
+    for (const auto& root : lib.LibraryRoots.items)
+        for (const auto& t : root.Tracks.items) {
+            titled += !t.Title.empty();
+            japanese += std::any_of(t.Artist.begin(), t.Artist.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        }
+    Check("tags: " + std::to_string(lib.TagsReadCount) + " read, " + std::to_string(titled) +
+          " with a title, " + std::to_string(japanese) + " with a Japanese artist, " +
+          std::to_string(tagYields) + " yields; the bare loop found " + std::to_string(tails) +
+          " tags");
+    rows.push_back({"tag reading, " + std::to_string(paths.size()) + " files", tagMs, tailMs, false,
+                    1.3, "open/lseek/read 128/close loop"});
+
+    // ---- save and load ----
+    SearchSettings(ctx.live.Settings);
+    const std::string datNative = work + "/dat";
+    const std::string datPath = ToProgramPath(datNative);
+    bool saved = true;
+    double saveMs = 0, plainSaveMs = 0;
+    std::string plainBytes;
+    {
+        const std::string bytes = tw::EncodeState(RecordOf(ctx.live), host.codec);
+        Check("save: the " + std::to_string(lib.RegisteredFileCount) + "-track dat is " +
+              std::to_string(bytes.size()) + " bytes, fnv " + Hex(Fnv1a(bytes)));
+        plainBytes = bytes;
+    }
+    Paired(
+        o.runs, [&] { saved = tw::SaveState(ctx) && saved; },
+        [&] { PlainSave(work + "/plain", plainBytes); }, nullptr, saveMs, plainSaveMs);
+
+    bool loaded = true, same = false;
+    double loadMs = 0, plainLoadMs = 0;
+    std::string readBack;
+    tw::StateRecord rec;
+    Paired(
+        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) && loaded; },
+        [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
+        plainLoadMs);
+    same = rec == RecordOf(ctx.live);
+    uint64_t onDisk = 0;
+    FileSize(datNative, onDisk);
+    Check(std::string("save/load: SaveState ") + (saved ? "ok" : "FAILED") + ", LoadState " +
+          (loaded ? "ok" : "FAILED") + ", loaded record " + (same ? "equals" : "DIFFERS FROM") +
+          " the saved one; dat on disk " + std::to_string(onDisk) + " bytes");
+    ::unlink(datNative.c_str());
+    ::unlink((work + "/plain").c_str());
+    rows.push_back({"save (SaveState)", saveMs, plainSaveMs, false, 2.0,
+                    "write+fsync+rename of as many bytes"});
+    rows.push_back({"load (LoadState)", loadMs, plainLoadMs, false, 2.0,
+                    "open/read/close of as many bytes"});
+}
+
+void PrintTable(const Options& o, const TreeInfo& tree, const std::vector<Row>& rows) {
+    std::printf("\nTunewhistle benchmark: median of %d warm runs each (caches left as they are), "
+                "build %s\n",
+                o.runs, TW_BENCH_BUILD_TYPE);
+    std::printf("tree %s: %lld mp3 files in %lld folders (%s)\n\n", tree.root.c_str(),
+                static_cast<long long>(tree.mp3Files), static_cast<long long>(tree.folders),
+                tree.generated ? ("generated in " + Fmt("%.1f", tree.generateMs / 1000) + " s").c_str()
+                               : "reused from an earlier run");
+    std::printf("%-30s %12s %12s %8s %6s  %-4s  %s\n", "measure", "figure", "baseline", "ratio",
+                "goal", "met", "baseline is");
+    std::printf("%s\n", std::string(118, '-').c_str());
+    int met = 0;
+    for (const Row& r : rows) {
+        const double ratio = r.baseline > 0 ? r.figure / r.baseline : 0;
+        const bool ok = r.baseline > 0 && ratio <= r.goal;
+        met += ok;
+        const char* unit = r.bytes ? "MiB" : "ms";
+        std::printf("%-30s %8.1f %-3s %8.1f %-3s %7.2fx %5.1fx  %-4s  %s\n", r.what.c_str(), r.figure,
+                    unit, r.baseline, unit, ratio, r.goal, ok ? "yes" : "NO", r.baselineWhat.c_str());
+    }
+    std::printf("%s\n", std::string(118, '-').c_str());
+    std::printf("goals met: %d of %zu\n\nchecks:\n", met, rows.size());
+    for (const std::string& c : g_checks) std::printf("  %s\n", c.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!ParseArgs(argc, argv, o)) {
+        Usage();
+        return 2;
+    }
+    TreeInfo tree;
+    std::string error;
+    std::fprintf(stderr, "preparing the tree under %s ...\n", o.dir.c_str());
+    if (!PrepareTree(o.dir, o.files, o.folders, tree, error)) {
+        std::fprintf(stderr, "tw_bench: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string work = tree.root + "-work";
+    if (::mkdir(work.c_str(), 0755) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "tw_bench: cannot create %s\n", work.c_str());
+        return 1;
+    }
+
+    std::vector<Row> treeRows, bigRows;
+    // The large library first, while the heap is fresh, so its growth reads true.
+    if (o.only != "tree") {
+        std::fprintf(stderr, "search and memory over %lld tracks ...\n",
+                     static_cast<long long>(o.tracks));
+        SearchAndMemory(o, work, bigRows);
+        TrimHeap();
+    }
+    if (o.only != "search") {
+        std::fprintf(stderr, "registration, tags, save and load over the tree ...\n");
+        TreePhases(o, tree, work, treeRows);
+    }
+    ::rmdir(work.c_str());
+
+    // Table order: registration, tags, search, save, load, memory.
+    std::vector<Row> rows;
+    if (!treeRows.empty()) rows.insert(rows.end(), treeRows.begin(), treeRows.begin() + 2);
+    if (!bigRows.empty()) rows.push_back(bigRows[0]);
+    if (!treeRows.empty()) rows.insert(rows.end(), treeRows.begin() + 2, treeRows.end());
+    if (!bigRows.empty()) rows.push_back(bigRows[1]);
+    PrintTable(o, tree, rows);
+    return 0;
+}
