@@ -15,6 +15,10 @@ public:
     // (all that this default does). Characters without an upper-case form
     // are kept as they are.
     virtual std::string ToUpper(const std::string& utf8);
+    // ToUpper on the text itself, for loops that would otherwise copy every
+    // text they fold. By default it goes through ToUpper, so the two never
+    // disagree; a codec may override it to spare the copy.
+    virtual void UpperInPlace(std::string& utf8);
 };
 
 // Folds ASCII letters in place; true when the text held only ASCII, so an
