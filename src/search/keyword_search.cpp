@@ -31,6 +31,31 @@ std::vector<std::string> UpperWords(AppContext& ctx) {
     return words;
 }
 
+// TrackText into `text`, replacing what it held: the search reuses one
+// buffer for every track instead of building each text from temporaries.
+void BuildTrackText(const Settings& set, const RootEntry& root, const TrackEntry& track,
+                    std::string& text) {
+    const FolderEntry& folder = root.Folders[track.FolderIndex];
+    text.clear();
+    if (set.MatchPath) {
+        text += folder.PathFromRoot;
+        text += folder.Name;
+    }
+    if (!folder.Name.empty()) text += '\\';
+    if (set.MatchFileName) text += track.FileName;
+    if (set.UseTagInfo) {
+        auto field = [&text](VBool chosen, const std::string& value) {
+            if (!chosen) return;
+            text += ' ';
+            text += value;
+        };
+        field(set.MatchAlbum, track.Album);
+        field(set.MatchArtist, track.Artist);
+        field(set.MatchComment, track.Comment);
+        field(set.MatchTrackName, track.Title);
+    }
+}
+
 }  // namespace
 
 void SplitKeyword(AppContext& ctx, const std::string& keyword) {
@@ -52,20 +77,9 @@ void SplitKeyword(AppContext& ctx, const std::string& keyword) {
 }
 
 std::string TrackText(const AppContext& ctx, int16_t r, int16_t t) {
-    const Settings& set = ctx.live.Settings;
-    const RootEntry& root = ctx.live.Library.LibraryRoots[r];
-    const TrackEntry& track = root.Tracks[t];
-    const FolderEntry& folder = root.Folders[track.FolderIndex];
     std::string text;
-    if (set.MatchPath) text += folder.PathFromRoot + folder.Name;
-    if (!folder.Name.empty()) text += '\\';
-    if (set.MatchFileName) text += track.FileName;
-    if (set.UseTagInfo) {
-        if (set.MatchAlbum) text += ' ' + track.Album;
-        if (set.MatchArtist) text += ' ' + track.Artist;
-        if (set.MatchComment) text += ' ' + track.Comment;
-        if (set.MatchTrackName) text += ' ' + track.Title;
-    }
+    const RootEntry& root = ctx.live.Library.LibraryRoots[r];
+    BuildTrackText(ctx.live.Settings, root, root.Tracks[t], text);
     return text;
 }
 
@@ -84,13 +98,16 @@ void SearchTracks(AppContext& ctx, const std::string& keyword) {
     const std::vector<std::string> words = UpperWords(ctx);
     TextCodec& codec = *ctx.platform.codec;
     const TrackLibrary& lib = ctx.live.Library;
+    std::string text;
     for (int16_t r = 0; r < lib.RootCount; ++r) {
         const RootEntry& root = lib.LibraryRoots[r];
         for (int16_t t = 0; t < root.TrackCount; ++t) {
             ctx.platform.pump->Yield();
             if (ctx.run.CancelRequested || ctx.run.Quitting) return;
-            if (!AllFound(words, codec.ToUpper(TrackText(ctx, r, t)))) continue;
             const TrackEntry& track = root.Tracks[t];
+            BuildTrackText(ctx.live.Settings, root, track, text);
+            codec.UpperInPlace(text);
+            if (!AllFound(words, text)) continue;
             AppendCapped(s.SearchHits, s.SearchHitCount,
                          SearchHit{root.Path, RelativeFolderPath(root.Folders[track.FolderIndex]),
                                    track.FileName});
