@@ -98,6 +98,9 @@ int16_t PlayChoice(AppContext& ctx) {
         run.MessageText = "フォルダを開きます... " + std::string(kCrLf) + hit.FolderPath + hit.FileName;
         run.MessageTime = Now(ctx);
         ctx.platform.shell->StartProcess("explorer.exe " + hit.RootPath + hit.FolderPath);
+        // A search with one hit comes here still busy; opening a folder is
+        // no job, so its message gets the usual 2.5 s and then gives way.
+        run.Busy = false;
         return 10;
     }
     if (run.ChosenHit != -1 && !valid) return 10;  // a choice from a list that has since changed
