@@ -69,7 +69,9 @@ void SeekBy(AppContext& ctx, int32_t delta) {
 }
 
 void RunPlayerCommand(AppContext& ctx, int16_t code, int16_t kind, bool overSameButton) {
-    ctx.run.MessageTime = 0;
+    // A command ends any fresh message, so the play status shows at once;
+    // starting a list keeps the message that announced it ("playing ...").
+    if (code != kCmdStartList) ctx.run.MessageTime = 0;
     const uint32_t now = Now(ctx);
     PlayerRuntime& p = ctx.player;
     const bool actsNow = kind == kEventDirect || kind == kEventWheelStep || kind == kEventButtonDown ||

@@ -296,5 +296,15 @@ TEST_F(Playback_Player, CloseDeviceResetsAndEveryCommandEndsAMessage) {
     EXPECT_EQ(app.mci.commands[app.mci.commands.size() - 2], "stop Tunewhistle3.00");
 }
 
+TEST_F(Playback_Player, AnnouncedListKeepsItsMessageForItsTime) {
+    ctx.run.MessageText = "announced";
+    ctx.run.MessageTime = app.clock.now;
+    RunPlayerCommand(ctx, kCmdStartList, kEventDirect);
+    Tick();
+    EXPECT_EQ(app.window.statusShown.back(), "announced");
+    Tick(2500);
+    EXPECT_NE(app.window.statusShown.back(), "announced");
+}
+
 }  // namespace
 }  // namespace tw
