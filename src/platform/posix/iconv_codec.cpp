@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace tw {
@@ -10,6 +12,14 @@ namespace tw {
 namespace {
 
 const auto kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+
+// Whether any byte of `w` is `b`. It may say yes wrongly after a match,
+// never no wrongly, which is all a skip test needs.
+bool HasByte(uint64_t w, unsigned char b) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const uint64_t x = w ^ (kOnes * b);
+    return ((x - kOnes) & ~x & (kOnes << 7)) != 0;
+}
 
 bool IsAscii(const std::string& s) {
     for (char c : s)
@@ -98,24 +108,36 @@ void IconvCodec::UpperInPlace(std::string& s) {
     if (UpperAsciiInPlace(s)) return;
     const size_t n = s.size();
     char* p = s.data();
-    for (size_t i = 0; i + 1 < n; ++i) {
+    // Most non-ASCII text here is Japanese, with neither lead byte at all.
+    if (!std::memchr(p, 0xC3, n) && !std::memchr(p, 0xEF, n)) return;
+    size_t i = 0;
+    while (i + 1 < n) {
+        // Only lead bytes C3 and EF start a letter that folds; a run of eight
+        // bytes holding neither (most Japanese text) is passed in one step.
+        if (i + 8 <= n) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (!HasByte(w, 0xC3) && !HasByte(w, 0xEF)) {
+                i += 8;
+                continue;
+            }
+        }
         const auto b0 = static_cast<unsigned char>(p[i]);
-        // Only lead bytes C3 and EF start a letter that folds; every other
-        // byte (continuation bytes included) just moves on.
-        if (b0 != 0xC3 && b0 != 0xEF) continue;
         const auto b1 = static_cast<unsigned char>(p[i + 1]);
-        // U+00E0..U+00FE but U+00F7: C3 A0..C3 BE, minus 0x20 in the second byte.
         if (b0 == 0xC3 && b1 >= 0xA0 && b1 <= 0xBE && b1 != 0xB7) {
+            // U+00E0..U+00FE but U+00F7: C3 A0..C3 BE, minus 0x20 in the second byte.
             p[i + 1] = static_cast<char>(b1 - 0x20);
-            ++i;
-        } else if (i + 2 < n && b0 == 0xEF) {
+            i += 2;
+        } else if (b0 == 0xEF && i + 2 < n) {
             // Full-width a..z, U+FF41..U+FF5A (EF BD 81..9A) to U+FF21..U+FF3A (EF BC A1..BA).
             const auto b2 = static_cast<unsigned char>(p[i + 2]);
             if (b1 == 0xBD && b2 >= 0x81 && b2 <= 0x9A) {
                 p[i + 1] = static_cast<char>(0xBC);
                 p[i + 2] = static_cast<char>(b2 + 0x20);
             }
-            i += 2;
+            i += 3;
+        } else {
+            ++i;
         }
     }
 }
