@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever of the build and test tools is missing on a
-# Debian 12 machine. Quick and quiet when everything is already there.
+# Debian 12 machine, and the Japanese locale Wine runs in. Quick and quiet
+# when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -16,7 +17,20 @@ packages=(
     xvfb xauth x11-utils x11-apps xdotool imagemagick
     # making and checking test audio
     sox lame
+    # locale sources for ja_JP.UTF-8
+    locales
 )
+
+as_root() {
+    if ((EUID == 0)); then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        echo "deps: run as root (or install sudo) to install: $*" >&2
+        exit 1
+    fi
+}
 
 missing=()
 for pkg in "${packages[@]}"; do
@@ -24,18 +38,20 @@ for pkg in "${packages[@]}"; do
     [[ "$status" == installed ]] || missing+=("$pkg")
 done
 
-if ((${#missing[@]} == 0)); then
-    echo "deps: all ${#packages[@]} packages present"
-    exit 0
+if ((${#missing[@]})); then
+    echo "deps: installing ${missing[*]}"
+    apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
+    as_root "${apt[@]}" update
+    as_root "${apt[@]}" install --no-install-recommends "${missing[@]}"
 fi
 
-echo "deps: installing ${missing[*]}"
-sudo=()
-if ((EUID != 0)); then
-    command -v sudo >/dev/null || { echo "deps: run as root or install sudo" >&2; exit 1; }
-    sudo=(sudo)
+# Wine takes its ANSI code page (932) from the locale, and needs the locale
+# to exist to store Japanese file names as UTF-8 on disk.
+if ! locale -a 2>/dev/null | grep -qixE 'ja_JP\.utf-?8'; then
+    echo "deps: generating the ja_JP.UTF-8 locale"
+    grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
+        echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen
 fi
-export DEBIAN_FRONTEND=noninteractive
-apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
-"${apt[@]}" update
-"${apt[@]}" install --no-install-recommends "${missing[@]}"
+
+echo "deps: ${#packages[@]} packages and the ja_JP.UTF-8 locale present"

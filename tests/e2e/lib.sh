@@ -12,9 +12,9 @@ TW_MAIN_TITLE='Tunewhistle 3.10'
 TW_MAIN_TITLE_RE='^Tunewhistle 3\.10$'
 TW_NOTICE_TITLE_RE='^Tunewhistle$'
 
-# Wine takes its ANSI code page from LC_ALL even when the glibc locale is not
-# generated; the program's texts are code page 932. Passed only to wine
-# itself, so bash never tries to load the missing locale.
+# Wine takes its ANSI code page (932 here) from the locale, which
+# tools/deps.sh generates. Passed only to wine itself, so this shell never
+# depends on it.
 TW_WINE_LOCALE=ja_JP.UTF-8
 
 tw_log() { printf '[e2e] %s\n' "$*" >&2; }
@@ -61,7 +61,7 @@ tw_wine_env() {
     export WINEPREFIX=$1
     export HOME=$2
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+    export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d'
     mkdir -p "$HOME"
     # Sound goes nowhere: Xvfb machines have no sound card.
     printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"

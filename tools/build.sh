@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Configures and builds the program and its tests.
+#   tools/build.sh              host, win64 and win32
+#   tools/build.sh host win64   only those
+# host:  build/host   native build: unit tests, fuzz target, benchmarks
+# win64: build/win64  x86_64 exe + readme.txt/version.txt + Win32 tests (run under Wine)
+# win32: build/win32  i686 exe and tests (built only: Wine here is 64-bit)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=${TW_JOBS:-$(nproc 2>/dev/null || echo 2)}
+targets=("$@")
+((${#targets[@]})) || targets=(host win64 win32)
+
+build() {
+    local name=$1; shift
+    echo "== build $name"
+    cmake -S . -B "build/$name" "$@"
+    cmake --build "build/$name" -j "$jobs"
+}
+
+for target in "${targets[@]}"; do
+    case $target in
+    host)
+        build host -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+    win64)
+        build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+            -DTW_BUILD_WIN32_TESTS=ON -DCMAKE_BUILD_TYPE=Release ;;
+    win32)
+        build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+            -DTW_BUILD_WIN32_TESTS=ON -DCMAKE_BUILD_TYPE=Release ;;
+    *)
+        echo "build.sh: unknown target '$target' (host, win64, win32)" >&2
+        exit 2 ;;
+    esac
+done

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Everything there is to test, as CI runs it: installs what is missing,
+# builds host, win64 and win32, runs the host unit tests, the Win32 tests
+# under Wine and the end-to-end tests of the exe under Wine and Xvfb.
+# Closes with "N passed, N failed" (test cases; a build or set-up step that
+# fails counts as one failure) and exits non-zero when anything failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+started=$SECONDS
+logs=$root/build/logs
+mkdir -p "$logs"
+
+passed=0
+failed=0
+failures=()
+
+fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL $1"; }
+
+finish() {
+    local took=$((SECONDS - started))
+    echo
+    echo "== summary ($((took / 60))m $((took % 60))s)"
+    local f
+    for f in "${failures[@]}"; do echo "  failed: $f"; done
+    echo "$passed passed, $failed failed"
+    ((failed == 0 && passed > 0))
+    exit
+}
+
+# count_ctest LOG: adds the counts of ctest's closing line to the totals.
+count_ctest() {
+    local line total bad
+    line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+    if [[ -z "$line" ]]; then
+        fail "$2: ctest ran no test"
+        return
+    fi
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    ((bad == 0)) || failures+=("$2: $bad of $total")
+}
+
+echo "== dependencies"
+if ! bash tools/deps.sh; then
+    fail "tools/deps.sh"
+    finish
+fi
+
+declare -A built
+for target in host win64 win32; do
+    echo "== build $target (log: build/logs/build-$target.log)"
+    if bash tools/build.sh "$target" >"$logs/build-$target.log" 2>&1; then
+        built[$target]=1
+    else
+        tail -n 60 "$logs/build-$target.log"
+        fail "build $target"
+    fi
+done
+
+if [[ -n "${built[host]:-}" ]]; then
+    echo "== host unit tests"
+    ctest --test-dir build/host --output-on-failure --timeout 300 -j 2 2>&1 |
+        tee "$logs/ctest-host.log"
+    count_ctest "$logs/ctest-host.log" "host ctest"
+fi
+
+if [[ -n "${built[win64]:-}" ]]; then
+    echo "== Win32 tests under Wine"
+    # A fresh prefix of its own, on a virtual screen, in the Japanese code
+    # page (see tests/e2e/lib.sh for the helpers).
+    (
+        source tests/e2e/lib.sh
+        if ! tw_session_begin; then
+            echo "no Xvfb or Wine prefix for the Win32 tests"
+            exit 1
+        fi
+        env LC_ALL="$TW_WINE_LOCALE" ctest --test-dir build/win64 --output-on-failure --timeout 300
+    ) 2>&1 | tee "$logs/ctest-win64.log"
+    count_ctest "$logs/ctest-win64.log" "win64 ctest"
+
+    echo "== end-to-end tests"
+    bash tests/e2e/run_all.sh 2>&1 | tee "$logs/e2e.log"
+    line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$logs/e2e.log" | tail -n 1)
+    if [[ -z "$line" ]]; then
+        fail "end-to-end tests: no result"
+    else
+        read -r p _ f _ <<<"$line"
+        passed=$((passed + p))
+        failed=$((failed + f))
+        ((f == 0)) || failures+=("end-to-end: $f")
+    fi
+fi
+
+finish
