@@ -2,6 +2,8 @@
 // the system, on the real Win32 layer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "core/app_context.h"
 #include "core/startup.h"
 #include "platform/win32/wide.h"
@@ -23,6 +25,11 @@ TEST(Win32_Codec, AsciiPassesThroughUnchanged) {
 }
 
 TEST(Win32_Codec, JapaneseUsesTwoBytesPerFullWidthCharacterOnCodePage932) {
+    // The run that sets TW_EXPECT_ACP must get the code page it asked for,
+    // or this test would quietly skip where it is meant to run.
+    if (const char* want = std::getenv("TW_EXPECT_ACP")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(want)));
+    }
     if (GetACP() != 932) GTEST_SKIP() << "the system code page is " << GetACP() << ", not 932";
     WinTextCodec codec;
     const std::string text = "曲テスト";
@@ -46,6 +53,21 @@ TEST(Win32_Codec, UnrepresentableCharactersBecomeTheDefaultCharacter) {
     // U+2603 SNOWMAN is in no ANSI code page.
     const std::string ansi = codec.ToAnsi("x\xE2\x98\x83y");
     EXPECT_EQ(ansi, "x" + replacement + "y");
+}
+
+TEST(Win32_Codec, UpperCaseFollowsTheSystemMapping) {
+    WinTextCodec codec;
+    EXPECT_EQ(codec.ToUpper("Track 01.mp3"), "TRACK 01.MP3");
+    EXPECT_EQ(codec.ToUpper("ａｂｃ"), "ＡＢＣ");  // full-width letters
+    EXPECT_EQ(codec.ToUpper("café"), "CAFÉ");
+    EXPECT_EQ(codec.ToUpper("дом"), "ДОМ");
+    // Kana have no case: small and half-width forms stay as they are.
+    EXPECT_EQ(codec.ToUpper("ぁゃｶﾞ曲"), "ぁゃｶﾞ曲");
+    // Japanese first must not hide a letter that folds after it.
+    EXPECT_EQ(codec.ToUpper("曲 é ａ"), "曲 É Ａ");
+    std::string inPlace = "ウタ de ａ";
+    codec.UpperInPlace(inPlace);
+    EXPECT_EQ(inPlace, "ウタ DE Ａ");
 }
 
 TEST(Win32_System, OnlyTheFirstClaimOfTheInstanceSucceeds) {

@@ -22,6 +22,9 @@ class WinTextCodec final : public TextCodec {
 public:
     std::string ToAnsi(const std::string& utf8) override;
     std::string FromAnsi(const std::string& ansi) override;
+    // The system's case mapping (CharUpperBuffW), one UTF-16 unit for one.
+    std::string ToUpper(const std::string& utf8) override;
+    void UpperInPlace(std::string& utf8) override;
 };
 
 }  // namespace tw::win
