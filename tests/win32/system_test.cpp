@@ -88,7 +88,7 @@ TEST(Win32_System, OnlyTheFirstClaimOfTheInstanceSucceeds) {
     EXPECT_FALSE(later.AnotherInstanceRunning());
 }
 
-TEST(Win32_System, DescribesTheProgramAndTheSystem) {
+TEST(Win32_System, ReportsItsFolderAndAnNtVersion) {
     WinSystemInfo system(L"Local\\Tunewhistle.Test.Unused");
     const std::string folder = system.ProgramFolder();
     ASSERT_FALSE(folder.empty());
@@ -100,10 +100,6 @@ TEST(Win32_System, DescribesTheProgramAndTheSystem) {
     EXPECT_EQ(v.platformId, 2u);
     EXPECT_GE(v.major, 5u);
     EXPECT_EQ(ClassifyOs(v), kOsNt5);
-
-    EXPECT_GT(system.ScreenWidth(), 0);
-    EXPECT_GT(system.ScreenHeight(), 0);
-    EXPECT_FALSE(system.ShiftDown());
 }
 
 TEST(Win32_Pump, YieldDrainsTheQueueButKeepsQuit) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 #include "core/app_context.h"
 #include "core/main_tick.h"
