@@ -16,6 +16,7 @@ failed=0
 failures=()
 
 fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL $1"; }
+stage() { echo "== $* [$((SECONDS - started))s]"; }
 
 finish() {
     local took=$((SECONDS - started))
@@ -43,7 +44,7 @@ count_ctest() {
     ((bad == 0)) || failures+=("$2: $bad of $total")
 }
 
-echo "== dependencies"
+stage dependencies
 if ! bash tools/deps.sh; then
     fail "tools/deps.sh"
     finish
@@ -51,7 +52,7 @@ fi
 
 declare -A built
 for target in host win64 win32; do
-    echo "== build $target (log: build/logs/build-$target.log)"
+    stage "build $target (log: build/logs/build-$target.log)"
     if bash tools/build.sh "$target" >"$logs/build-$target.log" 2>&1; then
         built[$target]=1
     else
@@ -61,14 +62,14 @@ for target in host win64 win32; do
 done
 
 if [[ -n "${built[host]:-}" ]]; then
-    echo "== host unit tests"
+    stage "host unit tests"
     ctest --test-dir build/host --output-on-failure --timeout 300 -j 2 2>&1 |
         tee "$logs/ctest-host.log"
     count_ctest "$logs/ctest-host.log" "host ctest"
 fi
 
 if [[ -n "${built[win64]:-}" ]]; then
-    echo "== Win32 tests under Wine"
+    stage "Win32 tests under Wine"
     # A fresh prefix of its own, on a virtual screen (helpers in
     # tests/e2e/lib.sh). The tests that need code page 932 set their own
     # locale in tests/win32/CMakeLists.txt.
@@ -82,7 +83,7 @@ if [[ -n "${built[win64]:-}" ]]; then
     ) 2>&1 | tee "$logs/ctest-win64.log"
     count_ctest "$logs/ctest-win64.log" "win64 ctest"
 
-    echo "== end-to-end tests"
+    stage "end-to-end tests"
     bash tests/e2e/run_all.sh 2>&1 | tee "$logs/e2e.log"
     line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$logs/e2e.log" | tail -n 1)
     if [[ -z "$line" ]]; then
