@@ -2,6 +2,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -28,6 +29,20 @@ int16_t ClampToInt16(int v) {
     return static_cast<int16_t>(v);
 }
 
+// Every ANSI code page holds ASCII as it is, so texts of ASCII alone (most
+// paths and names) skip the codec and its copy in both directions.
+bool IsAscii(const char* p, size_t n) {
+    uint64_t seen = 0;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        seen |= w;
+    }
+    for (; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
+    return (seen & 0x8080808080808080ull) == 0;
+}
+
 // ---- writing ----
 
 class Writer {
@@ -45,11 +60,14 @@ public:
         for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
     }
     void Text(const std::string& utf8) {
+        if (utf8.size() <= 0xFFFF && IsAscii(utf8.data(), utf8.size())) {
+            Length(utf8.size());
+            bytes += utf8;
+            return;
+        }
         std::string ansi = codec_.ToAnsi(utf8);
         if (ansi.size() > 0xFFFF) ansi = CutToFit(utf8);
-        const auto n = static_cast<uint16_t>(ansi.size());
-        bytes.push_back(static_cast<char>(n & 0xFF));
-        bytes.push_back(static_cast<char>(n >> 8));
+        Length(ansi.size());
         bytes += ansi;
     }
     template <class T, class F>
@@ -65,6 +83,10 @@ public:
     }
 
 private:
+    void Length(size_t n) {
+        bytes.push_back(static_cast<char>(n & 0xFF));
+        bytes.push_back(static_cast<char>((n >> 8) & 0xFF));
+    }
     // Drops whole UTF-8 characters from the end until the code-page form
     // fits the 16-bit length prefix.
     std::string CutToFit(std::string utf8) {
@@ -154,9 +176,10 @@ public:
         const size_t n = Byte(0) | (Byte(1) << 8);
         pos_ += 2;
         if (!Need(n)) return {};
-        std::string ansi = b_.substr(pos_, n);
+        const char* at = b_.data() + pos_;
         pos_ += n;
-        return codec_.FromAnsi(ansi);
+        if (IsAscii(at, n)) return std::string(at, n);
+        return codec_.FromAnsi(std::string(at, n));
     }
     template <class T, class F>
     void Array(StoredArray<T>& a, size_t minElementSize, F&& element) {
@@ -293,8 +316,28 @@ void SetDefaults(Settings& s, int screenWidth, int screenHeight) {
     s.MatchTrackName = s.MatchAlbum = s.MatchComment = kTrue;
 }
 
+namespace {
+
+// Roughly the record's size, to reserve once rather than let a library of
+// many megabytes grow by doubling. Texts count at their UTF-8 size, which
+// the code page form seldom exceeds; a miss only means growing as before.
+size_t SizeHint(const StateRecord& rec) {
+    size_t n = 4096;
+    for (const RootEntry& root : rec.Library.LibraryRoots.items) {
+        n += 64 + root.Path.size();
+        for (const TrackEntry& t : root.Tracks.items)
+            n += 12 + t.FileName.size() + t.Title.size() + t.Artist.size() + t.Album.size() +
+                 t.Comment.size();
+        for (const FolderEntry& f : root.Folders.items) n += 6 + f.Name.size() + f.PathFromRoot.size();
+    }
+    return n;
+}
+
+}  // namespace
+
 std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     Writer w(codec);
+    w.bytes.reserve(SizeHint(rec));
     w.Text(rec.Version);
     WriteSettings(w, rec.Settings);
 

@@ -17,16 +17,32 @@ namespace tw {
 
 namespace {
 
-StateRecord ToRecord(const PersistentState& live) {
+// Lends the live state to a record for one save and takes it back after,
+// even when the save throws: copying it would copy the whole library.
+// Nothing that runs during the write looks at the live state.
+class LentRecord {
+public:
+    explicit LentRecord(PersistentState& live) : live_(live) {
+        rec.Version = kVersionText;
+        rec.Settings = std::move(live.Settings);
+        rec.Library = std::move(live.Library);
+        rec.PlayList = std::move(live.PlayList);
+        rec.PlayCount = live.PlayCount;
+        rec.Search = std::move(live.Search);
+    }
+    ~LentRecord() {
+        live_.Settings = std::move(rec.Settings);
+        live_.Library = std::move(rec.Library);
+        live_.PlayList = std::move(rec.PlayList);
+        live_.Search = std::move(rec.Search);
+    }
+    LentRecord(const LentRecord&) = delete;
+    LentRecord& operator=(const LentRecord&) = delete;
     StateRecord rec;
-    rec.Version = kVersionText;
-    rec.Settings = live.Settings;
-    rec.Library = live.Library;
-    rec.PlayList = live.PlayList;
-    rec.PlayCount = live.PlayCount;
-    rec.Search = live.Search;
-    return rec;
-}
+
+private:
+    PersistentState& live_;
+};
 
 void TakeRecord(PersistentState& live, StateRecord&& rec) {
     live.Library = std::move(rec.Library);
@@ -92,8 +108,9 @@ void StartUp(AppContext& ctx) {
 }
 
 bool SaveState(AppContext& ctx) {
-    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx),
-                          ToRecord(ctx.live));
+    const std::string path = DataPath(ctx);
+    LentRecord lent(ctx.live);
+    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, path, lent.rec);
 }
 
 void ExitProgram(AppContext& ctx) {
