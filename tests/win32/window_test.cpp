@@ -170,6 +170,36 @@ TEST(Win32_Window, StartsUpAndEndsThroughTheMainTimer) {
     EXPECT_EQ(saved.Settings.Keyword, "after exit");
 }
 
+// Registration runs on the NextTimer: the main tick switches it on and the
+// job walks the real folder.
+TEST(Win32_Window, RegistersAWatchFolderThroughTheWorkTimer) {
+    test::TempFolder dir;
+    ASSERT_TRUE(CreateDirectoryW(Widen(dir / "music").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Widen(dir / "music\\sub").c_str(), nullptr));
+    ASSERT_TRUE(test::WriteRaw(dir / "music\\a.mp3", std::string(200, '\0')));
+    ASSERT_TRUE(test::WriteRaw(dir / "music\\sub\\b.mp3", std::string(200, '\0')));
+    Program prog(dir.path());
+    StartUp(*prog.ctx);
+    ASSERT_TRUE(prog.window.Loaded());
+    HWND box = FindWindowExW(prog.window.Handle(), nullptr, L"EDIT", nullptr);
+
+    WatchFolderSet& watch = prog.ctx->live.Settings.WatchFolderSet;
+    watch.WatchFolders.Resize(1);
+    watch.WatchFolders[0] = WatchFolder{dir / "music\\", kTrue};
+    watch.WatchFolderCount = 1;
+    prog.ctx->run.AppState = 40;  // what choosing "register" sets
+
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000 &&
+           !(prog.ctx->live.Library.RegisteredFileCount == 2 && IsWindowEnabled(box)))
+        PumpFor(50);
+    EXPECT_EQ(prog.ctx->live.Library.RegisteredFileCount, 2);
+    EXPECT_TRUE(IsWindowEnabled(box));
+
+    prog.window.UnloadAll();
+    PumpUntilQuit(1000);
+}
+
 TEST(Win32_Window, LoadsHiddenAndKeepsTheBoxText) {
     test::TempFolder dir;
     Program prog(dir.path());

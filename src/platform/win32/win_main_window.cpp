@@ -10,6 +10,7 @@
 #include "core/main_tick.h"
 #include "core/startup.h"
 #include "core/state_record.h"
+#include "core/work_scheduler.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/wide.h"
 
@@ -126,9 +127,13 @@ void OnPaint(MainFormState& s) {
 
 void OnTimer(MainFormState& s, UINT_PTR id) {
     switch (id) {
-    case kMainTimer: MainTick(*s.ctx); break;
+    case kMainTimer:
+        if (s.ctx) MainTick(*s.ctx);
+        break;
+    case kNextTimer:
+        if (s.ctx) RunWorkStep(*s.ctx);
+        break;
     case kWinTimer: break;    // the visibility tick: fading, hiding, staying on top
-    case kNextTimer: break;   // the work scheduler
     case kMoveTimer: break;   // the window following a drag
     case kPopupTimer: break;  // opening the popup menus outside the click
     default: break;
@@ -199,7 +204,12 @@ bool RegisterMainClass(HINSTANCE instance) {
 }  // namespace
 
 WinMainWindow::~WinMainWindow() {
-    if (state_.hwnd) DestroyWindow(state_.hwnd);
+    if (!state_.hwnd) return;
+    // Still open when the program object goes (the loop ended some other
+    // way): the context may be gone already, so no events run now.
+    state_.ctx = nullptr;
+    RemoveTrayIcon();
+    DestroyWindow(state_.hwnd);
 }
 
 void WinMainWindow::Load() {
