@@ -56,8 +56,11 @@ std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& fold
             ctx.platform.pump->Yield();
             if (CancelSeen(ctx)) return result;
             if (e.name == "." || e.name == "..") continue;
-            // Only directories can satisfy the mask; spare the query for files.
-            if ((e.attributes & kAttrDirectory) == 0) continue;
+            // The listing carries the same attributes the query returns, so
+            // only an entry whose listed attributes satisfy the mask can pass;
+            // spare the query for every other one (files, and folders in the
+            // passes that are not theirs).
+            if ((e.attributes & mask) != mask) continue;
             if ((GetAttributesSafe(fs, folderPath + e.name) & mask) == mask)
                 result.push_back(e.name);
         }

@@ -1,5 +1,7 @@
 #include "library/tag_reader.h"
 
+#include <cstring>
+
 #include "core/app_context.h"
 #include "platform/files.h"
 #include "platform/message_pump.h"
@@ -11,18 +13,26 @@ namespace {
 
 constexpr uint32_t kTagSize = 128;
 
-std::string TrimSpaces(const std::string& s) {
-    const size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    const size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
+bool IsAscii(const std::string& s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 // Code page first, then the cut and the trim. No double-byte character
 // holds a NUL byte, so cutting the raw bytes first gives the same text and
-// spares converting the padding.
+// spares converting the padding. ASCII is the same in every code page and
+// skips the codec; the trim copies only when there is something to trim.
 std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t size) {
-    return TrimSpaces(codec.FromAnsi(CutAtNul(block.substr(at, size))));
+    const char* begin = block.data() + at;
+    const void* nul = std::memchr(begin, '\0', size);
+    std::string text(begin, nul ? static_cast<const char*>(nul) - begin : size);
+    if (!IsAscii(text)) text = codec.FromAnsi(text);
+    const size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    const size_t e = text.find_last_not_of(' ');
+    if (b == 0 && e + 1 == text.size()) return text;
+    return text.substr(b, e - b + 1);
 }
 
 bool EndsWithMp3(const std::string& path) {
@@ -45,7 +55,7 @@ std::string CutAtNul(const std::string& text) {
 
 bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag) {
     tag = TagBlock{};
-    if (TrimSpaces(path).empty() || !EndsWithMp3(path)) return false;
+    if (path.find_first_not_of(' ') == std::string::npos || !EndsWithMp3(path)) return false;
     std::string block;
     if (!fs.ReadTail(path, kTagSize, block) || block.size() != kTagSize) return false;
     if (block.compare(0, 3, "TAG") != 0) return false;
@@ -61,11 +71,18 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
 
 void ReadRootTags(AppContext& ctx, int16_t r) {
     TrackLibrary& lib = ctx.live.Library;
+    std::string path;  // reused: one buffer for every file's path
     for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
         RootEntry& root = lib.LibraryRoots[r];
         TrackEntry& track = root.Tracks[i];
-        const std::string path =
-            root.Path + RelativeFolderPath(root.Folders[track.FolderIndex]) + track.FileName;
+        const FolderEntry& folder = root.Folders[track.FolderIndex];
+        path.assign(root.Path);
+        path += folder.PathFromRoot;  // RelativeFolderPath, without its temporaries
+        if (!folder.Name.empty()) {
+            path += folder.Name;
+            path += '\\';
+        }
+        path += track.FileName;
         TagBlock tag;
         ReadTag(*ctx.platform.files, *ctx.platform.codec, path, tag);  // empty fields when none
         track.Title = std::move(tag.Title);
