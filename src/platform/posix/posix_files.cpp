@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <cerrno>
 #include <cstdio>
 
 namespace tw {
@@ -48,10 +48,21 @@ std::string BaseName(const std::string& nativePath) {
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // ASCII letters only, folded inline: std::tolower is a call per byte
+    // (and would follow the C locale anyway).
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    auto same = [&lower](char a, char b) { return a == b || lower(a) == lower(b); };
+    // A star and then plain text ("*", "*.mp3": every listing registration
+    // asks for) matches exactly the names ending in that text.
+    if (!pattern.empty() && pattern[0] == '*' &&
+        pattern.find_first_of("*?", 1) == std::string::npos) {
+        const size_t tail = pattern.size() - 1;
+        if (name.size() < tail) return false;
+        for (size_t i = 0; i < tail; ++i)
+            if (!same(pattern[1 + i], name[name.size() - tail + i])) return false;
+        return true;
+    }
     size_t p = 0, n = 0, star = std::string::npos, mark = 0;
-    auto same = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    };
     while (n < name.size()) {
         if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
             ++p;
@@ -78,14 +89,28 @@ bool PosixFileSystem::FileExists(const std::string& path) {
 }
 
 bool PosixFileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
-    FILE* f = std::fopen(Native(path).c_str(), "rb");
-    if (!f) return false;
-    bytes.clear();
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
+    const int fd = ::open(Native(path).c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    // Sized once from the file, one byte over so the end shows in the same
+    // pass; a file that grows meanwhile still reads to its end.
+    struct stat st {};
+    const size_t expected = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    bytes.resize(expected + 1);
+    size_t done = 0;
+    bool ok = true;
+    for (;;) {
+        if (done == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    ::close(fd);
     return ok;
 }
 
@@ -122,19 +147,18 @@ bool PosixFileSystem::FindEntries(const std::string& pattern, std::vector<FindEn
     DIR* d = ::opendir(dir.c_str());
     if (!d) return false;
     while (dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
+        std::string name = e->d_name;
         if (!WildcardMatch(mask, name)) continue;
         // The entry's type usually comes with the listing; stat only when
         // it does not (or for links, which list as what they point to).
+        struct stat st {};
         if (e->d_type == DT_DIR || e->d_type == DT_REG) {
-            struct stat st {};
             st.st_mode = (e->d_type == DT_DIR ? S_IFDIR : S_IFREG) | S_IWUSR;
-            out.push_back({name, AttributesOf(name, st)});
+        } else if (::stat((dir + "/" + name).c_str(), &st) != 0) {
             continue;
         }
-        struct stat st {};
-        if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
-        out.push_back({name, AttributesOf(name, st)});
+        const uint32_t attributes = AttributesOf(name, st);
+        out.push_back({std::move(name), attributes});
     }
     ::closedir(d);
     return !out.empty();
@@ -157,12 +181,12 @@ std::string PosixFileSystem::ShortPath(const std::string& path) {
 bool PosixFileSystem::ReadTail(const std::string& path, uint32_t count, std::string& bytes) {
     const int fd = ::open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
+    // The size from lseek: fstat would fill in a whole stat record for it.
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    bool ok = size >= 0;
     if (ok) {
-        const off_t size = st.st_size;
         const off_t start = size > static_cast<off_t>(count) ? size - count : 0;
-        bytes.assign(static_cast<size_t>(size - start), '\0');
+        bytes.resize(static_cast<size_t>(size - start));
         ok = ::pread(fd, bytes.data(), bytes.size(), start) == static_cast<ssize_t>(bytes.size());
     }
     ::close(fd);
