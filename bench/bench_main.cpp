@@ -241,6 +241,35 @@ uint64_t HitsHash(tw::AppContext& ctx) {
     return h;
 }
 
+// Heap bytes glibc spends on one string: none while it fits in place,
+// else its capacity and the terminator in a 16-byte-rounded chunk with an
+// 8-byte header, 32 bytes at least.
+size_t HeapBytes(const std::string& s) {
+    if (s.capacity() <= 15) return 0;
+    return std::max<size_t>(32, (s.capacity() + 1 + 8 + 15) & ~size_t{15});
+}
+
+std::string MemoryParts(const tw::TrackLibrary& lib, int64_t tracks) {
+    size_t text = 0, strings = 0, heapStrings = 0, folderBytes = 0;
+    for (const auto& root : lib.LibraryRoots.items) {
+        for (const auto& t : root.Tracks.items)
+            for (const std::string* f : {&t.FileName, &t.Title, &t.Artist, &t.Album, &t.Comment}) {
+                ++strings;
+                const size_t h = HeapBytes(*f);
+                text += h;
+                heapStrings += h > 0;
+            }
+        for (const auto& f : root.Folders.items)
+            folderBytes += sizeof f + HeapBytes(f.Name) + HeapBytes(f.PathFromRoot);
+    }
+    const double n = static_cast<double>(tracks);
+    return Fmt("%.0f", double(sizeof(tw::TrackEntry))) + " B/track of TrackEntry (5 std::string of " +
+           Fmt("%.0f", double(sizeof(std::string))) + " B each), " + Fmt("%.1f", text / n) +
+           " B/track of heap text in " + Fmt("%.2f", heapStrings / n) + " allocations/track (" +
+           Fmt("%.0f", 100.0 * heapStrings / strings) + "% of strings outgrow their 15-byte inline room), " +
+           Fmt("%.1f", folderBytes / n) + " B/track for folders";
+}
+
 // ---- the phases ----
 
 const char kNoMatch[] = "zqxjvwk";
@@ -268,6 +297,7 @@ void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>
           Fmt("%.1f", double(after - before) / o.tracks) + " B/track vs " +
           Fmt("%.1f", double(datSize) / o.tracks) + " B/track in dat");
     dat = std::string();
+    Check("memory parts: " + MemoryParts(ctx.live.Library, o.tracks));
 
     // The same texts the search builds, one track a line, for grep.
     const std::string textPath = work + "/tracks.txt";
@@ -361,6 +391,24 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
           std::to_string(ctx.run.FilesOverLimit) + " over the limit), " + std::to_string(regYields) +
           " yields; the walk counted " + std::to_string(walked) + " mp3 in " +
           std::to_string(walkedFolders) + " folders");
+    // The two listings registration makes of every folder ("*.mp3" for its
+    // files, "*" for its sub-folders), alone: the floor of its time.
+    std::vector<std::string> folderPaths;
+    for (int16_t r = 0; r < lib.RootCount; ++r) {
+        const tw::RootEntry& root = lib.LibraryRoots[r];
+        for (int16_t f = 0; f < root.FolderCount; ++f)
+            folderPaths.push_back(root.Path + tw::RelativeFolderPath(root.Folders[f]));
+    }
+    std::vector<tw::FindEntry> found;
+    const double listMs = MedianMs(o.runs, [&] {
+        for (const std::string& p : folderPaths) {
+            host.files.FindEntries(p + "*.mp3", found);
+            host.files.FindEntries(p + "*", found);
+        }
+    });
+    Check("registration parts: the two listings of each of the " + std::to_string(folderPaths.size()) +
+          " folders alone take " + Fmt("%.1f", listMs) + " ms (" + Fmt("%.2f", listMs / walkMs) +
+          "x the walk); each top folder is a root, as a root keeps at most 32,767 tracks");
     rows.push_back({"registration, " + std::to_string(lib.RegisteredFileCount) + " files", regMs,
                     walkMs, false, 1.3, "opendir/readdir walk counting *.mp3"});
 
@@ -432,6 +480,22 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
+
+    // Where the time of a save and a load goes, part by part.
+    std::string fileBytes;
+    const tw::StateRecord live = RecordOf(ctx.live);
+    const double encodeMs = MedianMs(o.runs, [&] { fileBytes = tw::EncodeState(live, host.codec); });
+    const double writeMs =
+        MedianMs(o.runs, [&] { host.files.WriteNewFile(datPath + ".part", fileBytes); });
+    ::unlink((datNative + ".part").c_str());
+    const double readMs = MedianMs(o.runs, [&] { host.files.ReadWholeFile(datPath, fileBytes); });
+    tw::StateRecord decoded;
+    const double decodeMs = MedianMs(
+        o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec); },
+        [&] { decoded = tw::StateRecord{}; });
+    Check("save/load parts: EncodeState " + Fmt("%.1f", encodeMs) + " ms, WriteNewFile " +
+          Fmt("%.1f", writeMs) + " ms; ReadWholeFile " + Fmt("%.1f", readMs) + " ms, DecodeState " +
+          Fmt("%.1f", decodeMs) + " ms");
     uint64_t onDisk = 0;
     FileSize(datNative, onDisk);
     Check(std::string("save/load: SaveState ") + (saved ? "ok" : "FAILED") + ", LoadState " +
@@ -449,6 +513,14 @@ void PrintTable(const Options& o, const TreeInfo& tree, const std::vector<Row>& 
     std::printf("\nTunewhistle benchmark: median of %d warm runs each (caches left as they are), "
                 "build %s\n",
                 o.runs, TW_BENCH_BUILD_TYPE);
+    char load[64] = "?";
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (!std::fgets(load, sizeof load, f)) std::strcpy(load, "?");
+        std::fclose(f);
+        load[std::strcspn(load, "\n")] = '\0';
+    }
+    std::printf("machine: %ld cores, load average %s (other work on the machine skews timings)\n",
+                sysconf(_SC_NPROCESSORS_ONLN), load);
     std::printf("tree %s: %lld mp3 files in %lld folders (%s)\n\n", tree.root.c_str(),
                 static_cast<long long>(tree.mp3Files), static_cast<long long>(tree.folders),
                 tree.generated ? ("generated in " + Fmt("%.1f", tree.generateMs / 1000) + " s").c_str()
