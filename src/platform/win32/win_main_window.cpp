@@ -11,6 +11,7 @@
 #include "core/startup.h"
 #include "core/state_record.h"
 #include "core/work_scheduler.h"
+#include "menus/popup_menus.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/wide.h"
 
@@ -135,7 +136,9 @@ void OnTimer(MainFormState& s, UINT_PTR id) {
         break;
     case kWinTimer: break;    // the visibility tick: fading, hiding, staying on top
     case kMoveTimer: break;   // the window following a drag
-    case kPopupTimer: break;  // opening the popup menus outside the click
+    case kPopupTimer:  // opening the popup menus outside the click
+        if (s.ctx) PopupTimer_Timer(*s.ctx);
+        break;
     default: break;
     }
 }
