@@ -76,4 +76,10 @@ int32_t MciWrapper::StatusNumber(const char* item) {
 int32_t MciWrapper::GetPosition() { return StatusNumber("position"); }
 int32_t MciWrapper::GetLength() { return StatusNumber("length"); }
 
+std::string MciWrapper::GetMode() {
+    std::string reply;
+    SendMci("status " + alias_ + " mode", reply);
+    return reply;
+}
+
 }  // namespace tw

@@ -32,6 +32,8 @@ public:
     uint32_t SeekDevice(int32_t position);
     int32_t GetPosition();
     int32_t GetLength();
+    // The device's mode word, such as "playing" or "stopped".
+    std::string GetMode();
 
     const std::string& DeviceAlias() const { return alias_; }
 

@@ -181,9 +181,14 @@ void PlayerStep(AppContext& ctx) {
             device.PlayDevice();
             p.PlayerState = 11;
             continue;
-        case 11:
+        case 11: {
+            const int32_t before = p.PlayPosition;
             p.PlayPosition = device.GetPosition();
-            if (p.PlayPosition < p.TrackLength) return;
+            // The end shows as the position reaching the length. Some drivers
+            // instead stop and rewind to 0 at the end; a position fallen back
+            // to 0 while playing is asked about once.
+            const bool rewoundAtEnd = p.PlayPosition == 0 && before > 0 && device.GetMode() == "stopped";
+            if (p.PlayPosition < p.TrackLength && !rewoundAtEnd) return;
             ++p.PlayIndex;
             if (p.PlayIndex >= count) {
                 p.PlayIndex = 0;
@@ -192,6 +197,7 @@ void PlayerStep(AppContext& ctx) {
                 p.PlayerState = 30;
             }
             continue;
+        }
         case 20:
             device.StopDevice();
             device.SeekDevice(p.PlayPosition);

@@ -93,6 +93,24 @@ TEST_F(Playback_Player, EndOfTheLastEntryLoopsOrStops) {
     }
 }
 
+TEST_F(Playback_Player, ADeviceThatRewindsAtTheEndEndsTheEntryToo) {
+    Start(0);
+    Position(179500);
+    Tick();
+    app.mci.replies["status Tunewhistle3.00 mode"] = "playing";
+    Position(0);  // a momentary 0 while still playing is no end
+    Tick();
+    EXPECT_EQ(p.PlayIndex, 0);
+    EXPECT_EQ(p.PlayerState, 11);
+    Position(179600);
+    Tick();
+    app.mci.replies["status Tunewhistle3.00 mode"] = "stopped";
+    Position(0);
+    Tick();
+    EXPECT_EQ(p.PlayIndex, 1);
+    EXPECT_EQ(p.PlayerState, 10);
+}
+
 TEST_F(Playback_Player, MovingInTheListWrapsAndIdleOnlySelects) {
     Start(0);
     RunPlayerCommand(ctx, kCmdPreviousTrack, kEventDirect);
