@@ -17,6 +17,12 @@ public:
                          int showMode) = 0;
     // Starts a command line as a new process in a normal, focused window.
     virtual bool StartProcess(const std::string& commandLine) = 0;
+    // Moves one file to the recycle bin, owned by the main window; the
+    // shell asks its own confirmation. `progressTitle` names the operation.
+    virtual bool DeleteToRecycleBin(const std::string& path, const std::string& progressTitle) = 0;
+    // Opens a web or "mailto:" address with its associated program, without
+    // the shell's error dialog.
+    virtual bool OpenLink(const std::string& target) = 0;
 };
 
 }  // namespace tw

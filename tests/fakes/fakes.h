@@ -95,6 +95,16 @@ public:
         started.push_back(commandLine);
         return true;
     }
+    std::vector<std::pair<std::string, std::string>> deleted;  // path, progress title
+    std::vector<std::string> links;
+    bool DeleteToRecycleBin(const std::string& path, const std::string& title) override {
+        deleted.emplace_back(path, title);
+        return true;
+    }
+    bool OpenLink(const std::string& target) override {
+        links.push_back(target);
+        return true;
+    }
 };
 
 struct BoxCall {

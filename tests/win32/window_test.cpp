@@ -50,6 +50,14 @@ public:
         opened.push_back(commandLine);
         return true;
     }
+    bool DeleteToRecycleBin(const std::string& path, const std::string&) override {
+        opened.push_back("delete " + path);
+        return true;
+    }
+    bool OpenLink(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
     std::vector<std::string> opened;
 };
 

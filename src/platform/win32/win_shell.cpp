@@ -45,6 +45,39 @@ bool WinShell::StartProcess(const std::string& commandLine) {
     return true;
 }
 
+RecycleRequest::RecycleRequest(HWND owner, const std::string& path, const std::string& progressTitle)
+    : from(Widen(path)), title(Widen(progressTitle)) {
+    from.append(2, L'\0');
+    to.assign(1, L'\0');
+    op.hwnd = owner;
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = FOF_ALLOWUNDO;  // to the recycle bin; the shell still asks
+    op.lpszProgressTitle = title.c_str();
+}
+
+bool WinShell::DeleteToRecycleBin(const std::string& path, const std::string& progressTitle) {
+    RecycleRequest request(window_.Handle(), path, progressTitle);
+    return SHFileOperationW(&request.op) == 0;
+}
+
+LinkRequest::LinkRequest(const std::string& target) : file(Widen(target)) {
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = GetDesktopWindow();
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = L"";
+    info.lpDirectory = L"";
+    info.nShow = SW_SHOW;
+}
+
+bool WinShell::OpenLink(const std::string& target) {
+    LinkRequest request(target);
+    return ShellExecuteExW(&request.info) != FALSE;
+}
+
 BoxAnswer WinMessageBoxes::Show(const std::string& text, const std::string& caption,
                                 BoxIcon icon, BoxButtons buttons, BoxDefault defaultButton) {
     UINT type = 0;

@@ -1,7 +1,12 @@
 #pragma once
 // The shell and the message boxes; both may be owned by the main window.
+#include <string>
+
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "platform/win32/win_include.h"
+
+#include <shellapi.h>
 
 namespace tw::win {
 
@@ -13,9 +18,32 @@ public:
     bool Execute(bool ownedByMainWindow, const std::string& file, const std::string& parameters,
                  const std::string& directory, int showMode) override;
     bool StartProcess(const std::string& commandLine) override;
+    bool DeleteToRecycleBin(const std::string& path, const std::string& progressTitle) override;
+    bool OpenLink(const std::string& target) override;
 
 private:
     const WinMainWindow& window_;
+};
+
+// The shell's record for deleting one file to the recycle bin. It points
+// into its own buffers, so it is built in place and never copied.
+struct RecycleRequest {
+    RecycleRequest(HWND owner, const std::string& path, const std::string& progressTitle);
+    RecycleRequest(const RecycleRequest&) = delete;
+    RecycleRequest& operator=(const RecycleRequest&) = delete;
+    std::wstring from;   // the path and two NULs: a list of one name
+    std::wstring to;     // an empty list
+    std::wstring title;
+    SHFILEOPSTRUCTW op{};
+};
+
+// The shell's record for opening a link with no error dialog.
+struct LinkRequest {
+    explicit LinkRequest(const std::string& target);
+    LinkRequest(const LinkRequest&) = delete;
+    LinkRequest& operator=(const LinkRequest&) = delete;
+    std::wstring file;
+    SHELLEXECUTEINFOW info{};
 };
 
 class WinMessageBoxes final : public MessageBoxes {
