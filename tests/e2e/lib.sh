@@ -176,6 +176,12 @@ tw_has_main_window() { tw_main_window >/dev/null; }
 tw_window_x() {
     timeout 5 xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Absolute upper-left X: *//p'
 }
+tw_window_y() {
+    timeout 5 xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Absolute upper-left Y: *//p'
+}
+# tw_viewable ID: the window is mapped and on screen.
+tw_viewable() { timeout 5 xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+tw_main_viewable() { local id; id=$(tw_main_window) && tw_viewable "$id"; }
 
 tw_alive() { kill -0 "$1" 2>/dev/null; }
 tw_dead() { ! tw_alive "$1"; }
@@ -260,6 +266,7 @@ tw_valid_dat() {
 }
 
 tw_window_at_x() { [[ "$(tw_window_x "$1")" == "$2" ]]; }
+tw_window_at_y() { [[ "$(tw_window_y "$1")" == "$2" ]]; }
 
 tw_main_windows_count() {
     local id n=0
