@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     # host build and unit tests
-    cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
+    cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev libx11-dev
     # cross build for Windows (both word sizes; posix thread model)
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     # running the exe: Wine, MP3 playback through GStreamer, Japanese font
