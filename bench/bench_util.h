@@ -33,6 +33,8 @@ public:
     tw::OsVersion GetVersion() override { return {2, 5, 1}; }
     int ScreenWidth() override { return 1024; }
     int ScreenHeight() override { return 768; }
+    int Dpi() override { return 96; }
+    bool OnAnyMonitor(int, int, int, int) override { return true; }
     std::string ProgramFolder() override { return folder; }
     bool AnotherInstanceRunning() override { return false; }
     bool ShiftDown() override { return false; }

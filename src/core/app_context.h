@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/state_record.h"
+#include "window/window_state.h"
 
 namespace tw {
 
@@ -50,11 +51,7 @@ enum : int32_t { kOsWin32s = 0, kOsWin95 = 1, kOsWin98 = 2, kOsNt3 = 3, kOsNt4 =
 struct RuntimeState {
     int32_t OsKind = kOsNt5;
     bool FirstRun = false;
-    float Opacity = -1.0f;
-    std::array<int16_t, 4> PadCommands{9, 1, 0, 8};
-    int16_t PressedPad = -1;
-    std::array<int16_t, 4> PadShown{-1, -1, -1, -1};
-    std::array<std::string, 6> StatusLines;
+    std::array<int16_t, 4> PadCommands{9, 1, 0, 8};  // previous, play/pause, stop, next
     bool Quitting = false;
     bool CancelRequested = false;
     bool WakeRequest = false;
@@ -68,6 +65,12 @@ struct RuntimeState {
     int16_t ChosenHit = 0;     // hit chosen from the menu, -1 for all
     int16_t PendingMenu = -1;  // menu the popup timer opens (0: the hits)
     bool InMainTick = false;
+
+    // Popup menus open right now, and the dialogs: while any is open the
+    // window stays shown.
+    int16_t OpenMenuCount = 0;
+    bool VersionDialogOpen = false;
+    bool SettingsDialogOpen = false;
 
     // The rename dialogue held in the keyword box.
     SearchHit RenameItem;
@@ -102,6 +105,7 @@ struct AppContext {
     PersistentState live;
     RuntimeState run;
     PlayerRuntime player;
+    WindowRuntime win;
     std::mt19937 random;
 };
 

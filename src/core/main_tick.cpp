@@ -11,6 +11,7 @@
 #include "platform/message_pump.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "window/window_layout.h"
 
 namespace tw {
 
@@ -368,18 +369,17 @@ std::string FormatTime(int32_t ms) {
 
 void ShowStatus(AppContext& ctx) {
     RuntimeState& run = ctx.run;
-    MainWindow& window = *ctx.platform.window;
     if (run.Busy) {
-        window.ShowStatusText(run.MessageText);
+        ShowStatusText(ctx, run.MessageText);
         run.MessageTime = 0;
         return;
     }
     // MessageTime 0 means no fresh message, whatever the tick count is.
     if (run.MessageTime == 0 || ElapsedMs(Now(ctx), run.MessageTime) >= 2500) {
         run.MessageTime = 0;
-        window.ShowStatusText(run.IdleText);
+        ShowStatusText(ctx, run.IdleText);
     } else {
-        window.ShowStatusText(run.MessageText);
+        ShowStatusText(ctx, run.MessageText);
     }
 }
 

@@ -73,8 +73,9 @@ std::string DataPath(AppContext& ctx) {
 
 void InitRuntime(AppContext& ctx) {
     ctx.random.seed(ctx.platform.clock->GetTickCount());
-    ctx.run = RuntimeState{};  // Opacity -1, pads 9 1 0 8, nothing pressed, ...
+    ctx.run = RuntimeState{};  // pads 9 1 0 8, AppState 0, no flags
     ctx.player = PlayerRuntime{};  // idle, no held command
+    ctx.win = WindowRuntime{};     // opacity never applied, no line shown
     ctx.run.OsKind = GetOsKind(*ctx.platform.system);
 }
 
@@ -102,6 +103,7 @@ void StartUp(AppContext& ctx) {
 
     if (ctx.run.OsKind != kOsNt5) ctx.live.Settings.UseTransparency = kFalse;
 
+    PlaceOnAMonitor(ctx);  // a monitor that was unplugged must not take the window with it
     ApplyWindowSettings(ctx);
     if (ctx.live.Settings.UseTransparency) SetOpacity(ctx, 0.0f);
     ctx.platform.window->Show();

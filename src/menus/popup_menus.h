@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace tw {
 
@@ -8,9 +9,9 @@ struct AppContext;
 // menus arrive, so there is nothing to destroy yet.
 inline void DestroyMenus(AppContext&) {}
 
-// The PopupTimer event: opens the menu asked for (PendingMenu) outside the
-// mouse event that asked for it. The timer is one-shot; until the menus
-// arrive there is nothing to open, so it only stops itself.
-void PopupTimer_Timer(AppContext& ctx);
+// Builds and opens the popup menu of a kind (0: the search hits, 1: the
+// main menu) at the pointer; the choice comes back as a command message.
+// The menus arrive with their own change; until then nothing opens.
+void ShowPopupMenu(AppContext& ctx, int16_t kind);
 
 }  // namespace tw

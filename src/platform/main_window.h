@@ -1,5 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <string>
+
+#include "core/state_record.h"
+#include "window/window_state.h"
 
 namespace tw {
 
@@ -7,6 +11,8 @@ enum class TimerId { Main, Next, Win, Move, Popup };
 
 // The main window as the portable code sees it. The platform owns the
 // window itself; the application context only drives it through here.
+// Coordinates are screen pixels; positions inside the window are relative
+// to its top left corner.
 class MainWindow {
 public:
     virtual ~MainWindow() = default;
@@ -16,21 +22,57 @@ public:
     // Unloads the version dialog, the main window (running Form_Unload) and
     // the settings dialog, in that order. The program ends with the last.
     virtual void UnloadAll() = 0;
-    virtual void SetBounds(int left, int top, int width, int height) = 0;
 
     virtual void SetTimerEnabled(TimerId id, bool enabled) = 0;
+    virtual bool TimerEnabled(TimerId id) = 0;
+
+    // Placement and shape.
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual PixelRect Bounds() = 0;
+    virtual void SetBounds(int left, int top, int width, int height) = 0;
+    virtual void MoveTo(int left, int top) = 0;
+    virtual void SetTopMost(bool topMost) = 0;
+    // Gives the window the geometry's width and `height` (its position
+    // stays), cuts it to a rounded rectangle with the geometry's corner
+    // ellipse, and draws the frame round the keyword box and the outline,
+    // at once and at every repaint from now on.
+    virtual void SetShape(const WindowGeometry& geometry, int height) = 0;
+    // Background and drawing (frame, outline) colours; repaints.
+    virtual void SetColors(RgbColor back, RgbColor line) = 0;
+    // Places the pads, the keyword box and the status lines, with the
+    // fonts of the geometry ("ＭＳ Ｐゴシック" or the nearest the system has).
+    virtual void PlaceControls(const WindowGeometry& geometry) = 0;
+    // Width in pixels of a text in the status lines' font.
+    virtual int TextWidth(const std::string& text) = 0;
+    // The caption of status line i (0 to 5).
+    virtual void SetLineText(int index, const std::string& text) = 0;
+    // Picture 1 to 20 of pad i (0 to 3): 5 x state + column.
+    virtual void SetPadPicture(int index, int picture) = 0;
+
+    // Showing and translucency.
+    virtual void SetVisible(bool visible) = 0;
+    // Adds or removes the layered style (WS_EX_LAYERED).
+    virtual void SetLayeredStyle(bool layered) = 0;
+    // Opacity of a layered window, 0 to 255.
+    virtual void SetLayeredAlpha(uint8_t alpha) = 0;
+    // Makes the window the foreground window, even when another program's
+    // window is active, and puts it on top.
+    virtual void BringToFront() = 0;
+
+    // The pointer.
+    virtual PixelPoint CursorPos() = 0;
+    virtual void SetCapture(bool captured) = 0;
 
     // The keyword box `Tb`.
     virtual std::string BoxText() = 0;
     virtual void SetBoxText(const std::string& text) = 0;
     virtual void SelectAllBoxText() = 0;
     virtual void SetBoxEnabled(bool enabled) = 0;
+    virtual bool BoxEnabled() = 0;
+    virtual void FocusBox() = 0;
 
     virtual void AddTrayIcon(const std::string& tip) = 0;
     virtual void RemoveTrayIcon() = 0;
-
-    // Draws the status lines; the window decides how they are laid out.
-    virtual void ShowStatusText(const std::string& text) = 0;
 };
 
 }  // namespace tw

@@ -17,6 +17,10 @@ public:
     virtual OsVersion GetVersion() = 0;
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
+    // Pixels per inch of the display (96 at 100 % scaling).
+    virtual int Dpi() = 0;
+    // Whether any part of the rectangle lies on a monitor.
+    virtual bool OnAnyMonitor(int left, int top, int width, int height) = 0;
     // The folder holding the program, without a trailing backslash.
     virtual std::string ProgramFolder() = 0;
     // True when another copy of the program is running. The first call

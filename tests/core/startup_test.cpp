@@ -30,8 +30,18 @@ std::string StoredFile(TestApp& app, void (*edit)(StateRecord&)) {
     return EncodeState(rec, app.codec);
 }
 
+const char kFirstRunNoticeText[] =
+    "Tunewhistle はタスクバーの中に格納されました。\r\n"
+    "タスクバーの中の音符のアイコンをクリックすることにより再度表示されます。";
+
+// A fresh start with translucency begins hidden, and that first hiding
+// tells the user where the program went: the notice is used up at once.
 void ExpectFirstStart(TestApp& app) {
-    EXPECT_TRUE(app.ctx.run.FirstRun);
+    EXPECT_FALSE(app.ctx.run.FirstRun);
+    ASSERT_EQ(app.boxes.shown.size(), 1u);
+    EXPECT_EQ(app.boxes.shown[0].text, kFirstRunNoticeText);
+    EXPECT_EQ(app.boxes.shown[0].caption, "Tunewhistle 3.10");
+    EXPECT_EQ(app.boxes.shown[0].icon, BoxIcon::Information);
     ASSERT_EQ(app.shell.executed.size(), 1u);
     const auto& call = app.shell.executed[0];
     EXPECT_FALSE(call.ownedByMainWindow);
@@ -65,7 +75,7 @@ TEST(Core_StartUp, FirstStartUsesDefaultsOpensReadmeAndWritesTheFile) {
     EXPECT_EQ(app.window.left, 742);
     EXPECT_EQ(app.window.top, 611);
     EXPECT_EQ(app.window.width, 180);
-    EXPECT_EQ(app.ctx.run.Opacity, 0.0f);
+    EXPECT_EQ(app.ctx.win.Opacity, 0.0f);
     EXPECT_TRUE(app.window.shown);
     EXPECT_TRUE(app.window.timers[TimerId::Main]);
     EXPECT_TRUE(app.window.timers[TimerId::Win]);
@@ -139,7 +149,7 @@ TEST(Core_StartUp, OlderSystemsRunWithoutTranslucencyAndSaveItSo) {
     StartUp(app.ctx);
     EXPECT_EQ(app.ctx.run.OsKind, 4);
     EXPECT_EQ(app.ctx.live.Settings.UseTransparency, kFalse);
-    EXPECT_EQ(app.ctx.run.Opacity, -1.0f);  // the window is never made transparent
+    EXPECT_EQ(app.ctx.win.Opacity, -1.0f);  // the window is never made transparent
     ExitProgram(app.ctx);
     StateRecord saved;
     ASSERT_TRUE(LoadState(app.files, app.codec, app.DataPath(), saved));
@@ -149,26 +159,56 @@ TEST(Core_StartUp, OlderSystemsRunWithoutTranslucencyAndSaveItSo) {
 TEST(Core_StartUp, RuntimeValuesStartAfresh) {
     TestApp app;
     app.ctx.player.HeldCommand = 3;
-    app.ctx.run.PadShown = {1, 1, 1, 1};
+    app.ctx.win.PadShown = {1, 1, 1, 1};
     app.ctx.run.Quitting = true;
-    app.ctx.run.Opacity = 0.5f;
+    app.ctx.win.Opacity = 0.5f;
     InitRuntime(app.ctx);
     EXPECT_EQ(app.ctx.player.HeldCommand, -1);
     EXPECT_EQ(app.ctx.run.PadCommands, (std::array<int16_t, 4>{9, 1, 0, 8}));
-    EXPECT_EQ(app.ctx.run.PressedPad, -1);
-    EXPECT_EQ(app.ctx.run.PadShown, (std::array<int16_t, 4>{-1, -1, -1, -1}));
-    EXPECT_EQ(app.ctx.run.StatusLines.size(), 6u);
+    EXPECT_EQ(app.ctx.win.PressedPad, -1);
+    EXPECT_EQ(app.ctx.win.PadShown, (std::array<int16_t, 4>{-1, -1, -1, -1}));
+    EXPECT_EQ(app.ctx.win.StatusLines.size(), 6u);
     EXPECT_FALSE(app.ctx.run.Quitting);
-    EXPECT_EQ(app.ctx.run.Opacity, -1.0f);
+    EXPECT_EQ(app.ctx.win.Opacity, -1.0f);
     EXPECT_EQ(app.ctx.run.OsKind, 5);
+}
+
+TEST(Core_StartUp, AWindowStoredOffEveryMonitorComesBackToTheDefaultPlace) {
+    struct Case {
+        const char* name;
+        int16_t left, top;
+        int expectLeft, expectTop;
+    } cases[] = {
+        {"on the screen", 100, 50, 100, 50},
+        {"partly off the right edge", 1000, 50, 1000, 50},
+        {"partly above the top", 100, -20, 100, -20},
+        {"on the unplugged right monitor", 1500, 300, 742, 611},
+        {"far above", 100, -500, 742, 611},
+        {"on the second monitor at the left", -800, 200, -800, 200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestApp app;
+        app.system.otherMonitors = {{-1280, 0, 1280, 1024}};
+        app.files.files[app.DataPath()] = StoredFile(app, nullptr);
+        StateRecord rec;
+        ASSERT_TRUE(DecodeState(app.files.files[app.DataPath()], rec, app.codec));
+        rec.Settings.WindowLeft = c.left;
+        rec.Settings.WindowTop = c.top;
+        app.files.files[app.DataPath()] = EncodeState(rec, app.codec);
+        StartUp(app.ctx);
+        EXPECT_EQ(app.window.left, c.expectLeft);
+        EXPECT_EQ(app.window.top, c.expectTop);
+        EXPECT_EQ(app.ctx.live.Settings.WindowLeft, c.expectLeft);
+    }
 }
 
 TEST(Core_StartUp, AFailedFirstWriteIsNotReportedAtStart) {
     TestApp app;
     app.files.failOn = {"create"};
     StartUp(app.ctx);
-    EXPECT_TRUE(app.ctx.run.FirstRun);
-    EXPECT_TRUE(app.boxes.shown.empty());
+    ASSERT_EQ(app.boxes.shown.size(), 1u);  // the first-run notice, no save error
+    EXPECT_EQ(app.boxes.shown[0].text, kFirstRunNoticeText);
     EXPECT_TRUE(app.window.shown);
 }
 

@@ -1,6 +1,8 @@
 #include "fakes/fakes.h"
 
+#include "core/data_file.h"
 #include "core/startup.h"
+#include "window/window_layout.h"
 #include "platform/posix/posix_files.h"
 
 namespace tw::test {
@@ -102,6 +104,7 @@ bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t& attribut
 BoxAnswer ScriptedBoxes::Show(const std::string& text, const std::string& caption, BoxIcon icon,
                               BoxButtons buttons, BoxDefault def) {
     shown.push_back({text, caption, icon, buttons, def});
+    if (whileOpen) whileOpen();
     if (!answers.empty()) {
         BoxAnswer a = answers.front();
         answers.erase(answers.begin());
@@ -129,6 +132,30 @@ void FakeWindow::UnloadAll() {
     unloaded = true;
 }
 
+int FakeWindow::TextWidth(const std::string& text) {
+    int w = 0;
+    for (unsigned char c : text) {
+        if (c == '\r' || c == '\n') continue;
+        if (c < 0x80) w += 6;
+        else if (c >= 0xC0) w += 12;  // a lead byte: one character
+    }
+    return w;
+}
+
+void FakeWindow::NoteStatus() {
+    if (!ctx) return;
+    const std::string& text = ctx->win.ShownText;
+    if (statusShown.empty() || statusShown.back() != text) statusShown.push_back(text);
+}
+
+bool FakeSystem::OnAnyMonitor(int l, int t, int w, int h) {
+    std::vector<PixelRect> all = otherMonitors;
+    all.push_back({0, 0, width, height});
+    for (const PixelRect& m : all)
+        if (l < m.Right() && l + w > m.left && t < m.Bottom() && t + h > m.top) return true;
+    return false;
+}
+
 const char* FakeWindow::TimerName(TimerId id) {
     switch (id) {
     case TimerId::Main: return "MainTimer";
@@ -143,6 +170,11 @@ const char* FakeWindow::TimerName(TimerId id) {
 TestApp::TestApp()
     : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci}) {
     window.ctx = &ctx;
+    // The layout a start-up would make, for tests that show status texts
+    // without starting the program.
+    Settings defaults;
+    SetDefaults(defaults, system.width, system.height);
+    ctx.win.Geometry = ComputeGeometry(defaults, kOsNt5, 96);
 }
 
 }  // namespace tw::test

@@ -119,6 +119,8 @@ class ScriptedBoxes : public MessageBoxes {
 public:
     std::vector<BoxCall> shown;
     std::vector<BoxAnswer> answers;
+    // Runs while a box is open, as the timers do behind a real one.
+    std::function<void()> whileOpen;
     BoxAnswer Show(const std::string& text, const std::string& caption, BoxIcon icon,
                    BoxButtons buttons, BoxDefault def) override;
 };
@@ -127,19 +129,25 @@ class FakeSystem : public SystemInfo {
 public:
     OsVersion version{2, 10, 0};
     int width = 1024, height = 768;
+    int dpi = 96;
+    // Monitors besides the primary one (which is 0, 0, width, height).
+    std::vector<PixelRect> otherMonitors;
     std::string folder = "C:\\Tools\\Tunewhistle";
     bool otherInstance = false;
     bool shift = false;
     OsVersion GetVersion() override { return version; }
     int ScreenWidth() override { return width; }
     int ScreenHeight() override { return height; }
+    int Dpi() override { return dpi; }
+    bool OnAnyMonitor(int left, int top, int w, int h) override;
     std::string ProgramFolder() override { return folder; }
     bool AnotherInstanceRunning() override { return otherInstance; }
     bool ShiftDown() override { return shift; }
 };
 
 // Records what the program did to its window. Load and UnloadAll run the
-// form's load and unload events as the real window does.
+// form's load and unload events as the real window does. Text widths are
+// 6 pixels a character below U+0080 and 12 above; CR and LF are 0.
 class FakeWindow : public MainWindow {
 public:
     AppContext* ctx = nullptr;
@@ -147,26 +155,75 @@ public:
     int loads = 0;
     int left = 0, top = 0, width = 0, height = 0;
     std::map<TimerId, bool> timers;
+    std::string caption;
     std::string boxText;
-    bool boxSelected = false, boxEnabled = true;
+    bool boxSelected = false, boxEnabled = true, boxFocused = false;
     std::optional<std::string> trayTip;
     std::vector<std::string> events;
+    // The status texts shown, in order (read off the program's state at
+    // each change of the lines or the window's shape).
     std::vector<std::string> statusShown;
+    std::array<std::string, 6> lines;
+    int shapes = 0;                       // SetShape calls
+    std::optional<WindowGeometry> placed;  // the last PlaceControls
+    RgbColor back, line;
+    bool topMost = false;
+    bool visible = false, layered = false;
+    int alpha = 255;
+    std::vector<int> alphas;              // every alpha applied
+    std::array<int, 4> padPictures{};
+    int padPictureCalls = 0;
+    PixelPoint cursor{-1000, -1000};
+    bool captured = false;
+    int broughtToFront = 0;
 
     void Load() override;
-    void Show() override { shown = true; events.push_back("show"); }
-    void UnloadAll() override;
-    void SetBounds(int l, int t, int w, int h) override {
-        left = l, top = t, width = w, height = h;
+    void Show() override {
+        shown = visible = true;
+        events.push_back("show");
     }
+    void UnloadAll() override;
     void SetTimerEnabled(TimerId id, bool enabled) override {
         timers[id] = enabled;
         events.push_back(std::string(enabled ? "enable " : "disable ") + TimerName(id));
     }
+    bool TimerEnabled(TimerId id) override { return timers[id]; }
+    void SetCaption(const std::string& text) override { caption = text; }
+    PixelRect Bounds() override { return {left, top, width, height}; }
+    void SetBounds(int l, int t, int w, int h) override { left = l, top = t, width = w, height = h; }
+    void MoveTo(int l, int t) override { left = l, top = t; }
+    void SetTopMost(bool on) override { topMost = on; }
+    void SetShape(const WindowGeometry& g, int h) override {
+        width = g.width, height = h;
+        ++shapes;
+        NoteStatus();
+    }
+    void SetColors(RgbColor b, RgbColor l) override { back = b, line = l; }
+    void PlaceControls(const WindowGeometry& g) override { placed = g; }
+    int TextWidth(const std::string& text) override;
+    void SetLineText(int index, const std::string& text) override {
+        lines.at(static_cast<size_t>(index)) = text;
+        NoteStatus();
+    }
+    void SetPadPicture(int index, int picture) override {
+        padPictures.at(static_cast<size_t>(index)) = picture;
+        ++padPictureCalls;
+    }
+    void SetVisible(bool v) override { visible = v; }
+    void SetLayeredStyle(bool on) override { layered = on; }
+    void SetLayeredAlpha(uint8_t a) override {
+        alpha = a;
+        alphas.push_back(a);
+    }
+    void BringToFront() override { ++broughtToFront; }
+    PixelPoint CursorPos() override { return cursor; }
+    void SetCapture(bool on) override { captured = on; }
     std::string BoxText() override { return boxText; }
     void SetBoxText(const std::string& t) override { boxText = t, boxSelected = false; }
     void SelectAllBoxText() override { boxSelected = true; }
     void SetBoxEnabled(bool e) override { boxEnabled = e; }
+    bool BoxEnabled() override { return boxEnabled; }
+    void FocusBox() override { boxFocused = true; }
     void AddTrayIcon(const std::string& tip) override {
         trayTip = tip;
         events.push_back("tray add");
@@ -175,10 +232,10 @@ public:
         trayTip.reset();
         events.push_back("tray delete");
     }
-    void ShowStatusText(const std::string& text) override {
-        if (statusShown.empty() || statusShown.back() != text) statusShown.push_back(text);
-    }
     static const char* TimerName(TimerId id);
+
+private:
+    void NoteStatus();
 };
 
 // Records every command string; answers from a table of replies by

@@ -1,11 +1,13 @@
 #pragma once
-// The main window: a borderless tool window with the pad row, the keyword
-// box and the status lines.
+// The main window: a borderless, rounded tool window with the four pads,
+// the keyword box and six status lines, and the five timers that run the
+// program.
 #include <array>
 #include <string>
 
 #include "platform/main_window.h"
 #include "platform/win32/win_include.h"
+#include "platform/win32/win_main_look.h"
 
 namespace tw {
 struct AppContext;
@@ -13,18 +15,25 @@ struct AppContext;
 
 namespace tw::win {
 
+// Control ids of the keyword box and the status lines (0 to 5 from
+// kFirstLineId on); tools that read the window rely on them.
+constexpr int kBoxId = 100;
+constexpr int kFirstLineId = 200;
+
 // Everything one main window keeps; its window procedure reaches it
 // through GWLP_USERDATA.
 struct MainFormState {
     AppContext* ctx = nullptr;
     HWND hwnd = nullptr;
-    HWND box = nullptr;       // the keyword box `Tb`
-    HFONT font = nullptr;
-    bool ownsFont = false;    // false for the stock fallback font
+    HWND box = nullptr;                 // the keyword box `Tb`
+    std::array<HWND, 6> lines{};        // the status lines `L`
+    MainFormLook look;
     HICON smallIcon = nullptr;
-    std::wstring status;      // the status lines as last shown
     bool trayAdded = false;
     std::array<bool, 5> timerOn{};
+    int pressTarget = -1;               // the pad a press began on, -1 for the background
+    UINT taskbarCreated = 0;            // the shell's "the taskbar is back" message
+    std::wstring trayTip;
 };
 
 class WinMainWindow final : public MainWindow {
@@ -43,15 +52,33 @@ public:
     void Load() override;
     void Show() override;
     void UnloadAll() override;
-    void SetBounds(int left, int top, int width, int height) override;
     void SetTimerEnabled(TimerId id, bool enabled) override;
+    bool TimerEnabled(TimerId id) override;
+    void SetCaption(const std::string& text) override;
+    PixelRect Bounds() override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void MoveTo(int left, int top) override;
+    void SetTopMost(bool topMost) override;
+    void SetShape(const WindowGeometry& geometry, int height) override;
+    void SetColors(RgbColor back, RgbColor line) override;
+    void PlaceControls(const WindowGeometry& geometry) override;
+    int TextWidth(const std::string& text) override;
+    void SetLineText(int index, const std::string& text) override;
+    void SetPadPicture(int index, int picture) override;
+    void SetVisible(bool visible) override;
+    void SetLayeredStyle(bool layered) override;
+    void SetLayeredAlpha(uint8_t alpha) override;
+    void BringToFront() override;
+    PixelPoint CursorPos() override;
+    void SetCapture(bool captured) override;
     std::string BoxText() override;
     void SetBoxText(const std::string& text) override;
     void SelectAllBoxText() override;
     void SetBoxEnabled(bool enabled) override;
+    bool BoxEnabled() override;
+    void FocusBox() override;
     void AddTrayIcon(const std::string& tip) override;
     void RemoveTrayIcon() override;
-    void ShowStatusText(const std::string& text) override;
 
 private:
     MainFormState state_;

@@ -55,6 +55,20 @@ int WinSystemInfo::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int WinSystemInfo::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
+int WinSystemInfo::Dpi() {
+    // The process is DPI aware (its manifest says so), so this is the
+    // system's real setting rather than a virtual 96.
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+bool WinSystemInfo::OnAnyMonitor(int left, int top, int width, int height) {
+    const RECT rc{left, top, left + width, top + height};
+    return MonitorFromRect(&rc, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
 std::string WinSystemInfo::ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

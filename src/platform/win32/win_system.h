@@ -17,6 +17,8 @@ public:
     OsVersion GetVersion() override;
     int ScreenWidth() override;
     int ScreenHeight() override;
+    int Dpi() override;
+    bool OnAnyMonitor(int left, int top, int width, int height) override;
     std::string ProgramFolder() override;
     bool AnotherInstanceRunning() override;
     bool ShiftDown() override;
