@@ -275,3 +275,87 @@ tw_main_windows_count() {
     done
     printf '%s\n' "$n"
 }
+
+# --- reading and driving the window ------------------------------------------
+
+# The probe (built beside the exe with the Win32 tests) and the host-side
+# tools: make_dat (data files with a library) and xdnd_drop (file drops).
+: "${TW_PROBE:=$(dirname "$TW_EXE")/tw_probe.exe}"
+: "${TW_TOOLS:=$TW_ROOT/build/host/e2e-tools}"
+
+# tw_probe ARGS...: what the probe prints about the running program.
+tw_probe() { timeout 30 env LC_ALL="$TW_WINE_LOCALE" wine "$TW_PROBE" "$@" 2>/dev/null; }
+
+# tw_main_value KEY: one value of "tw_probe main" (texts keep the probe's
+# escapes: \r, \n and \\).
+tw_main_value() { tw_probe main | sed -n "s/^$1=//p" | head -n 1; }
+tw_main_is() { [[ "$(tw_main_value "$1")" == "$2" ]]; }
+tw_main_matches() { [[ "$(tw_main_value "$1")" =~ $2 ]]; }
+
+# tw_dat_with DIR [key=value...]: a data file in DIR made by make_dat.
+tw_dat_with() {
+    local dir=$1; shift
+    "$TW_TOOLS/make_dat" "$dir/dat" "$@" >/dev/null
+}
+
+# tw_music DIR: a small library of three 3-second MP3 files with ID3v1
+# tags under DIR, two of them in a Japanese-named folder. Made once a
+# session, then copied.
+tw_music() {
+    local cache=$TW_SESSION/music.cache
+    if [[ ! -d "$cache" ]]; then
+        mkdir -p "$cache.tmp/ジャズ" "$cache.tmp/rock" || return 1
+        sox -q -n -r 22050 -c 1 -b 16 "$cache.tmp/tone.wav" synth 3 sine 440 || return 1
+        lame --quiet -b 32 --id3v1-only --tt "Blue Night" --ta "小野 トリオ" \
+            "$cache.tmp/tone.wav" "$cache.tmp/ジャズ/blue night.mp3" || return 1
+        lame --quiet -b 32 --id3v1-only --tt "Loud" --ta "Band" \
+            "$cache.tmp/tone.wav" "$cache.tmp/rock/loud.mp3" || return 1
+        lame --quiet -b 32 --id3v1-only --tt "Quiet" --ta "Band" \
+            "$cache.tmp/tone.wav" "$cache.tmp/rock/quiet.mp3" || return 1
+        rm -f "$cache.tmp/tone.wav"
+        mv "$cache.tmp" "$cache"
+    fi
+    cp -r "$cache" "$1"
+}
+
+# tw_focus ID: gives the window the keyboard focus, as a click on it would.
+tw_focus() {
+    timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 ||
+        timeout 5 xdotool windowfocus "$1" >/dev/null 2>&1
+}
+
+# tw_pixel X Y: the colour of a screen pixel as "r,g,b".
+tw_pixel() {
+    local shot=$TW_SESSION/pixel.png
+    timeout 10 import -window root "$shot" 2>/dev/null || return 1
+    convert "$shot" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# The main window's rectangle from the probe: sets TW_L TW_T TW_W TW_H.
+tw_main_rect() {
+    local out
+    out=$(tw_probe main) || return 1
+    TW_L=$(sed -n 's/^left=//p' <<<"$out")
+    TW_T=$(sed -n 's/^top=//p' <<<"$out")
+    TW_W=$(sed -n 's/^width=//p' <<<"$out")
+    TW_H=$(sed -n 's/^height=//p' <<<"$out")
+    [[ -n "$TW_L" && -n "$TW_H" ]]
+}
+
+# tw_dismiss_box: presses Return on the program's message box.
+tw_dismiss_box() {
+    local id
+    id=$(tw_windows "$1" | while read -r w; do tw_borderless "$w" || echo "$w"; done | head -n 1)
+    [[ -n "$id" ]] || return 1
+    tw_press_return "$id"
+}
+
+# The number of status lines shown: up to the last one with text.
+tw_lines_shown() {
+    local out n=0 i
+    out=$(tw_probe main)
+    for i in 0 1 2 3 4 5; do
+        [[ -n "$(sed -n "s/^line$i=//p" <<<"$out")" ]] && n=$((i + 1))
+    done
+    echo "$n"
+}

@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # First start in an empty folder: defaults are written to "dat" at once, the
-# readme is opened through the shell and the main window comes up.
+# readme is opened through the shell, the one-time notice says where the
+# program goes when it hides, and the main window comes up.
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
+
+TW_NOTICE_TEXT='Tunewhistle はタスクバーの中に格納されました。\r\nタスクバーの中の音符のアイコンをクリックすることにより再度表示されます。'
+
+tw_first_run_notice() {
+    local out
+    out=$(tw_probe boxes) || return 1
+    grep -qxF "box=$TW_MAIN_TITLE" <<<"$out" && grep -qxF "text=$TW_NOTICE_TEXT" <<<"$out"
+}
 
 first_start_in_empty_folder() {
     local dir ok=0
@@ -18,9 +27,13 @@ first_start_in_empty_folder() {
 
     expect "readme.txt was not opened (no window named readme within 60 s)" \
         tw_wait 60 tw_has_window readme || ok=1
-    # It fades in at once and hides only after some seconds of rest.
+    # A fresh start begins hidden, and that first hiding is explained once.
+    expect "no first-run notice within 60 s" tw_wait 60 tw_first_run_notice || ok=1
+    tw_dismiss_box "$TW_MAIN_TITLE_RE" || ok=1
+    # Then it fades in and hides only after some seconds of rest.
     expect "no borderless window \"$TW_MAIN_TITLE\" shown within 60 s" \
         tw_wait 60 tw_main_viewable || ok=1
+    expect "the notice came again" eval "! tw_wait 3 tw_first_run_notice" || ok=1
     expect "the program ended by itself" tw_alive "$TW_PID" || ok=1
 
     # The write goes through a temporary file; none may be left behind.

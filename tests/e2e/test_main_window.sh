@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The main window as a person meets it: where it appears and how it looks,
+# a search typed into it, dragging it, leaving it alone until it hides, and
+# files dropped on it. Read through tw_probe.exe, driven with xdotool and
+# xdnd_drop.
+source "$(dirname "$0")/lib.sh"
+tw_session_begin || exit 1
+
+BANNER='Tunewhistle version 3.10'
+
+# start_program DIR: starts it with the pointer out of the way and waits
+# for the window with its start banner.
+start_program() {
+    timeout 5 xdotool mousemove 0 0
+    tw_start "$1"
+    expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
+    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
+        tw_wait 30 tw_main_is line0 "$BANNER" || return 1
+}
+
+window_is_placed_shaped_and_outlined() {
+    local dir ok=0 n
+    dir=$(tw_new_folder) || return 1
+    tw_music "$dir/music" || return 1
+    tw_dat_with "$dir" left=200 top=150 autohide=0 music="$dir/music" || return 1
+    start_program "$dir" || return 1
+
+    tw_main_rect || return 1
+    expect_eq "$TW_L,$TW_T,$TW_W" "200,150,180" "left, top, width" || ok=1
+    n=$(tw_lines_shown)
+    expect_eq "$TW_H" $((31 + 13 * n)) "height for $n lines" || ok=1
+    expect_eq "$(tw_main_value topmost)" 1 "top-most" || ok=1
+    expect "the file count is not on the second line: $(tw_main_value line1)" \
+        tw_main_matches line1 '^3 個のファイルから検索が出来' || ok=1
+    # Rounded corners: none of the four corner pixels is the window's.
+    expect_eq "$(tw_main_value in_region)" "0,0,0,0,1,1,1,0" "corners, edges and middle in the region" || ok=1
+    # On the screen: the outline in the line colour, the background inside.
+    expect_eq "$(tw_pixel 290 150)" "0,0,255" "outline at the top edge" || ok=1
+    expect_eq "$(tw_pixel 200 $((150 + TW_H / 2)))" "0,0,255" "outline at the left edge" || ok=1
+    expect_eq "$(tw_pixel 280 155)" "0,0,255" "frame round the keyword box" || ok=1
+    expect_eq "$(tw_pixel 203 $((150 + 28)))" "200,200,255" "background" || ok=1
+    # Xvfb's bare root window is black.
+    expect_eq "$(tw_pixel 200 150)" "0,0,0" "top left corner (cut off)" || ok=1
+    return $ok
+}
+
+typed_keyword_finds_and_plays_the_single_hit() {
+    local dir ok=0 main
+    dir=$(tw_new_folder) || return 1
+    tw_music "$dir/music" || return 1
+    tw_dat_with "$dir" autohide=0 keyword=mp3 music="$dir/music" || return 1
+    start_program "$dir" || return 1
+    expect_eq "$(tw_main_value box)" mp3 "keyword from dat" || ok=1
+
+    main=$(tw_main_window) || return 1
+    tw_focus "$main"
+    # The old keyword is selected: typing replaces it.
+    timeout 10 xdotool type --delay 50 night
+    timeout 5 xdotool key Return
+    expect "the hit is not playing within 20 s (line0: $(tw_main_value line0))" \
+        tw_wait 20 tw_main_matches line0 '^再生中 No\.1 [0-9][0-9]:[0-9][0-9]  -' || return 1
+    expect_eq "$(tw_main_value line1)" 'blue night.mp3 ( ジャズ\\ )' "file line" || ok=1
+    expect_eq "$(tw_main_value box)" night "keyword box" || ok=1
+    return $ok
+}
+
+drag_moves_esc_cancels_and_the_place_is_saved() {
+    local dir ok=0 main x y
+    dir=$(tw_new_folder) || return 1
+    tw_dat_with "$dir" left=300 top=300 autohide=0 || return 1
+    start_program "$dir" || return 1
+    main=$(tw_main_window) || return 1
+    tw_focus "$main"
+
+    # Grab it by the status line and move it 50 to the right and down.
+    x=400 y=328
+    timeout 5 xdotool mousemove $x $y mousedown 1
+    timeout 5 xdotool mousemove $((x + 20)) $((y + 20)) sleep 0.2 mousemove $((x + 50)) $((y + 50))
+    expect "the window did not follow the pointer: $(tw_main_value left),$(tw_main_value top)" \
+        tw_wait 5 tw_main_is left 350 || ok=1
+    timeout 5 xdotool mouseup 1
+    tw_main_rect
+    expect_eq "$TW_L,$TW_T" "350,350" "after the drag" || ok=1
+
+    # A second drag, cancelled with Esc: back where it began.
+    x=450 y=378
+    timeout 5 xdotool mousemove $x $y mousedown 1 sleep 0.2 mousemove $((x + 80)) $((y + 20))
+    tw_wait 5 tw_main_is left 430 || ok=1
+    timeout 5 xdotool key Escape
+    expect "Esc did not put the window back: $(tw_main_value left)" tw_wait 5 tw_main_is left 350 || ok=1
+    timeout 5 xdotool mousemove $((x + 120)) $((y + 40)) sleep 0.3 mouseup 1
+    tw_main_rect
+    expect_eq "$TW_L,$TW_T" "350,350" "after the cancelled drag and its release" || ok=1
+
+    # Closed as a person closes a window: the exit saves the place.
+    tw_probe close
+    expect "the program did not end within 20 s of the close" tw_probe wait-gone 20 || return 1
+    expect_eq "$(tw_u16le "$dir/dat" 6),$(tw_u16le "$dir/dat" 8)" "350,350" "WindowLeft, WindowTop in dat" || ok=1
+    return $ok
+}
+
+left_alone_it_dims_hides_and_a_key_brings_it_back() {
+    local dir ok=0 main
+    dir=$(tw_new_folder) || return 1
+    tw_dat_with "$dir" left=300 top=300 || return 1
+    start_program "$dir" || return 1
+    main=$(tw_main_window) || return 1
+
+    expect "not dimmed to 40 % within 12 s (alpha $(tw_main_value alpha))" \
+        tw_wait 12 tw_main_is alpha 102 || return 1
+    tw_focus "$main"
+    timeout 5 xdotool key Right
+    expect "a key did not bring the dimmed window back within 3 s (alpha $(tw_main_value alpha))" \
+        tw_wait 3 tw_main_is layered 0 || ok=1
+    local since=$SECONDS
+    expect "not hidden within 15 s" tw_wait 15 tw_main_is visible 0 || return 1
+    ((SECONDS - since >= 6)) || { echo "  hidden after $((SECONDS - since)) s, not 6.7" >&2; ok=1; }
+    expect_eq "$(tw_main_value alpha)" 0 "alpha when hidden" || ok=1
+    # A hidden window takes no keys: it stays hidden.
+    timeout 5 xdotool key Right
+    sleep 1
+    expect_eq "$(tw_main_value visible)" 0 "visible after a key while hidden" || ok=1
+    return $ok
+}
+
+dropped_file_and_folder_become_the_play_list() {
+    local dir ok=0
+    dir=$(tw_new_folder) || return 1
+    tw_music "$dir/music" || return 1
+    tw_dat_with "$dir" left=300 top=300 autohide=0 || return 1
+    start_program "$dir" || return 1
+
+    expect "the drop was not taken" \
+        timeout 30 "$TW_TOOLS/xdnd_drop" 360 340 "$dir/music/rock/loud.mp3" "$dir/music/ジャズ" || return 1
+    expect "no play-list message within 10 s (line0: $(tw_main_value line0))" \
+        tw_wait 10 tw_main_is line0 '一括再生します  ( 2 曲 )' || ok=1
+    expect "the dropped list is not playing within 20 s (line0: $(tw_main_value line0))" \
+        tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || ok=1
+    expect "first entry: $(tw_main_value line1)" tw_main_matches line1 '^loud\.mp3 \( Z:\\\\' || ok=1
+    return $ok
+}
+
+tw_case "window at its place, 180 x (31 + 13 n), rounded, outlined" window_is_placed_shaped_and_outlined
+tw_case "a typed keyword and Enter play the single hit" typed_keyword_finds_and_plays_the_single_hit
+tw_case "drag moves, Esc cancels, the place is saved at exit" drag_moves_esc_cancels_and_the_place_is_saved
+tw_case "left alone it dims and hides; a key brings it back" left_alone_it_dims_hides_and_a_key_brings_it_back
+tw_case "a dropped file and folder become the play list" dropped_file_and_folder_become_the_play_list
+tw_finish

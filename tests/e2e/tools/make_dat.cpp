@@ -1,0 +1,100 @@
+// Writes a data file for the end-to-end tests: the default settings with
+// the changes asked for and, when a music folder is given, its library
+// registered with tags, as the program itself would have stored it.
+//
+//   make_dat OUT [left=N] [top=N] [keyword=TEXT] [transparency=0|1]
+//                [autohide=0|1] [internal=0|1] [music=/unix/folder]
+//
+// The music folder is stored as Wine sees it, on drive Z:.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/app_context.h"
+#include "core/data_file.h"
+#include "library/folder_scan.h"
+#include "library/tag_reader.h"
+#include "platform/clock.h"
+#include "platform/message_pump.h"
+#include "platform/posix/iconv_codec.h"
+#include "platform/posix/posix_files.h"
+
+namespace {
+
+struct NoClock : tw::Clock {
+    uint32_t GetTickCount() override { return 1; }
+};
+struct NoPump : tw::MessagePump {
+    void Yield() override {}
+};
+
+std::string Backslashed(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: make_dat OUT [key=value]...\n");
+        return 2;
+    }
+    NoClock clock;
+    NoPump pump;
+    tw::PosixFileSystem files;
+    tw::IconvCodec codec("CP932");
+    tw::Platform platform;
+    platform.clock = &clock;
+    platform.pump = &pump;
+    platform.files = &files;
+    platform.codec = &codec;
+    tw::AppContext ctx(platform);
+    tw::Settings& s = ctx.live.Settings;
+    tw::SetDefaults(s, 1024, 768);
+
+    std::string music;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const size_t eq = arg.find('=');
+        const std::string key = arg.substr(0, eq), value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+        const int16_t number = static_cast<int16_t>(std::atoi(value.c_str()));
+        if (key == "left") s.WindowLeft = number;
+        else if (key == "top") s.WindowTop = number;
+        else if (key == "keyword") s.Keyword = value;
+        else if (key == "transparency") s.UseTransparency = tw::ToVBool(number != 0);
+        else if (key == "autohide") s.AutoHide = tw::ToVBool(number != 0);
+        else if (key == "internal") s.UseInternalPlayer = tw::ToVBool(number != 0);
+        else if (key == "music") music = value;
+        else {
+            std::fprintf(stderr, "make_dat: unknown setting %s\n", arg.c_str());
+            return 2;
+        }
+    }
+
+    if (!music.empty()) {
+        // Registered through its Unix path, then named as Wine names it.
+        const std::string unixRoot = Backslashed(music);
+        if (!tw::RegisterRoot(ctx, unixRoot, true)) return 1;
+        tw::ReadRootTags(ctx, 0);
+        tw::RootEntry& root = ctx.live.Library.LibraryRoots[0];
+        root.Path = "Z:" + unixRoot;
+        tw::WatchFolderSet& watch = s.WatchFolderSet;
+        watch.WatchFolders.Resize(1);
+        watch.WatchFolders[0] = tw::WatchFolder{root.Path, tw::kTrue};
+        watch.WatchFolderCount = 1;
+    }
+
+    tw::StateRecord rec;
+    rec.Version = tw::kVersionText;
+    rec.Settings = ctx.live.Settings;
+    rec.Library = ctx.live.Library;
+    if (!tw::WriteStateFile(files, codec, argv[1], rec)) {
+        std::fprintf(stderr, "make_dat: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    std::printf("%d files registered\n", ctx.live.Library.RegisteredFileCount);
+    return 0;
+}
