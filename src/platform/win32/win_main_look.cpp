@@ -34,13 +34,25 @@ bool HasFace(HDC dc, const wchar_t* face) {
     return found;
 }
 
-HFONT MakeFont(const std::wstring& face, int points, int dpi) {
+// The face at a point size. A face whose lines are taller than its size
+// (most besides the one the layout was made for) would lose its
+// descenders in the box or a line; it is made just as tall as fits.
+HFONT MakeFont(HDC dc, const std::wstring& face, int points, int dpi, int fitHeight) {
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(points, dpi, 72);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     wcsncpy_s(lf.lfFaceName, LF_FACESIZE, face.c_str(), _TRUNCATE);
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font || !dc || fitHeight <= 0) return font;
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    const bool measured = GetTextMetricsW(dc, &tm) != 0;
+    SelectObject(dc, old);
+    if (!measured || tm.tmHeight <= fitHeight) return font;
+    DeleteObject(font);
+    lf.lfHeight = fitHeight;  // positive: the height of the whole line
     return CreateFontIndirectW(&lf);
 }
 
@@ -89,10 +101,12 @@ void SetLookColors(MainFormLook& look, RgbColor back, RgbColor line) {
 
 void CreateLookFonts(MainFormLook& look, const WindowGeometry& g) {
     if (look.face.empty()) look.face = PickFontFace();
-    Replace(look.boxFont, MakeFont(look.face, g.boxFontPoints, g.dpi));
-    Replace(look.lineFont, MakeFont(look.face, g.lineFontPoints, g.dpi));
     if (!look.measureDc) look.measureDc = CreateCompatibleDC(nullptr);
-    if (look.measureDc && look.lineFont) SelectObject(look.measureDc, look.lineFont);
+    HDC dc = look.measureDc;
+    if (dc) SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));  // let go of the old line font
+    Replace(look.boxFont, MakeFont(dc, look.face, g.boxFontPoints, g.dpi, g.box.height));
+    Replace(look.lineFont, MakeFont(dc, look.face, g.lineFontPoints, g.dpi, g.lineHeight));
+    if (dc && look.lineFont) SelectObject(dc, look.lineFont);
 }
 
 int MeasureLineText(MainFormLook& look, const std::wstring& text) {
