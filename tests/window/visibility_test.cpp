@@ -6,6 +6,7 @@
 
 #include "core/data_file.h"
 #include "fakes/fakes.h"
+#include "menus/tray_icon.h"
 #include "window/window_input.h"
 #include "window/window_layout.h"
 
@@ -198,6 +199,42 @@ TEST(Window_Visibility, AWakeUpShowsAHiddenWindowAndBringsItForward) {
     menu.Tick();
     EXPECT_EQ(menu.window.broughtToFront, 0);
     EXPECT_EQ(menu.Opacity(), 0.0f);
+}
+
+TEST(Window_Visibility, TheNotificationIconBringsTheHiddenWindowBackAndItsMenu) {
+    constexpr uint32_t kLeftDown = 0x0201, kRightDown = 0x0204, kMove = 0x0200;
+    App app;
+    app.WakeToCountdown();
+    app.Run(7000);
+    ASSERT_FALSE(app.window.visible);
+    OnTrayIconMessage(app.ctx, kMove);
+    app.Tick();
+    EXPECT_FALSE(app.window.visible);
+    OnTrayIconMessage(app.ctx, kLeftDown);
+    app.Tick();
+    EXPECT_TRUE(app.window.visible);
+    EXPECT_EQ(app.window.broughtToFront, 2);  // at the start and now
+    app.Run(200);
+    EXPECT_EQ(app.Opacity(), 1.0f);
+
+    // Right: the main menu is asked for and opens once the window shows.
+    app.Run(7000);
+    ASSERT_FALSE(app.window.visible);
+    OnTrayIconMessage(app.ctx, kRightDown);
+    EXPECT_EQ(app.ctx.run.PendingMenu, 1);
+    PopupTimer_Timer(app.ctx);  // still hidden: waits
+    EXPECT_TRUE(app.window.timers[TimerId::Popup]);
+    app.Run(2);  // waking, then the fade-in's first step
+    EXPECT_TRUE(app.window.visible);
+    PopupTimer_Timer(app.ctx);
+    EXPECT_FALSE(app.window.timers[TimerId::Popup]);
+
+    // Fading out on request: clicks are ignored.
+    app.Run(300);
+    app.ctx.win.VisibilityState = 30;
+    app.Tick();
+    OnTrayIconMessage(app.ctx, kLeftDown);
+    EXPECT_FALSE(app.ctx.run.WakeRequest);
 }
 
 TEST(Window_Visibility, TheFirstRunNoticeComesOnceEvenWithTicksBehindIt) {
