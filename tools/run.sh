@@ -61,7 +61,7 @@ if [[ -n "${DISPLAY:-}" ]] && tw_display_ready "$DISPLAY"; then
     echo "  program folder: $app (its settings file: $app/dat)"
     echo "  Wine prefix:    $WINEPREFIX (log: $wine_log)"
     echo "The window sits at the lower right and hides itself after a few seconds;"
-    echo "quit with 終了 in its right-click menu."
+    echo "quit by closing it: WINEPREFIX=$WINEPREFIX wine taskkill /im tunewhistle.exe"
     exit 0
 fi
 
@@ -81,12 +81,36 @@ if ! tw_wait 90 tw_has_main_window; then
     echo "The window \"$TW_MAIN_TITLE\" did not appear within 90 s; see $wine_log." >&2
     exit 1
 fi
-# At a first start the readme opens too; let it come up and everything paint.
-[[ $first_dat == yes ]] && tw_wait 20 tw_has_window readme || true
-sleep 2
+if [[ $first_dat == yes ]]; then
+    # A first start opens the readme and says once, in a message box, where
+    # the program goes when it hides; the user would read it and press OK.
+    # Its start banner passes while the box is open, so the program is
+    # started once more (now with its dat) for a picture of the banner.
+    tw_wait 20 tw_has_window readme || true
+    tw_wait 20 tw_dismiss_box "$TW_MAIN_TITLE_RE" || true
+    tw_wait 30 tw_main_viewable || true
+    timeout 20 wineserver -k >/dev/null 2>&1 || true
+    timeout 20 wineserver -w >/dev/null 2>&1 || true
+    start_program
+    tw_wait 90 tw_has_main_window || true
+fi
+if ! tw_wait 30 tw_main_viewable; then
+    echo "The window did not show within 30 s; see $wine_log." >&2
+    exit 1
+fi
+sleep 1  # faded in and the banner drawn; it shows for 2.5 s
 shot=$root/build/screenshot.png
 import -window root "$shot"
+# The window alone, enlarged, from the place the window reports.
+main=$(tw_main_window)
+x=$(tw_window_x "$main") y=$(tw_window_y "$main")
+geometry=$(timeout 5 xwininfo -id "$main" | sed -n 's/^  -geometry \([0-9]*x[0-9]*\).*/\1/p')
+window_shot=$root/build/screenshot-window.png
+convert "$shot" -crop "${geometry}+${x}+${y}" +repage -bordercolor '#202020' -border 12 \
+    -filter point -resize 300% "$window_shot"
 echo
-echo "Tunewhistle ran on the virtual display $DISPLAY; screenshot: $shot"
+echo "Tunewhistle ran on the virtual display $DISPLAY."
+echo "  screenshot:             $shot"
+echo "  the window, enlarged:   $window_shot"
 echo "  program folder: $app (its settings file: $app/dat)"
 echo "The program and the virtual display are stopped again now."
