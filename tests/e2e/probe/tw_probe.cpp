@@ -9,19 +9,7 @@
 //
 // Exit status: 0 success, 1 window not found (or timeout), 2 usage error.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef _UNICODE
-#define _UNICODE
-#endif
-#include <windows.h>
+#include "platform/win32/win_include.h"
 
 #include <algorithm>
 #include <cstdint>
