@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
     # host build and unit tests
     cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev libx11-dev
+    # the check that the committed pictures are what tools/draw_pictures.py draws
+    python3
     # cross build for Windows (both word sizes; posix thread model)
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     # running the exe: Wine, MP3 playback through GStreamer, Japanese font

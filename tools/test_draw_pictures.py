@@ -76,5 +76,17 @@ class Icon(unittest.TestCase):
             self.assertEqual(length, 40 + size * size * 4 + size * mask_stride)
 
 
+class Committed(unittest.TestCase):
+    def test_resources_in_the_tree_are_what_the_script_draws(self):
+        # A drawing changed without running the script would ship old
+        # pictures.
+        for size in dp.PAD_SIZES:
+            with open(os.path.join(dp.RES_DIR, "pads_%d.bmp" % size), "rb") as f:
+                self.assertEqual(f.read(), dp.bmp_bytes(dp.draw_strip(size)), "pads_%d.bmp" % size)
+        with open(dp.ICON_PATH, "rb") as f:
+            icons = [(s, dp.draw_icon(s)) for s in dp.ICON_SIZES]
+            self.assertEqual(f.read(), dp.ico_bytes(icons), "tunewhistle.ico")
+
+
 if __name__ == "__main__":
     unittest.main()
