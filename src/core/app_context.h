@@ -71,6 +71,15 @@ struct RuntimeState {
     int16_t OpenMenuCount = 0;
     bool VersionDialogOpen = false;
     bool SettingsDialogOpen = false;
+    // What the settings dialog's last use came to: closed with OK, and
+    // whether the library must be registered again.
+    bool SettingsApplied = false;
+    bool FoldersChanged = false;
+
+    // The window hook: routing menu commands, the wheel, the extra mouse
+    // buttons and the notification icon's clicks into the program.
+    bool HookInstalled = false;
+    bool HookBusy = false;
 
     // The rename dialogue held in the keyword box.
     SearchHit RenameItem;

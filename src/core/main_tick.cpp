@@ -5,6 +5,7 @@
 #include "core/app_context.h"
 #include "core/play_list_ops.h"
 #include "core/startup.h"
+#include "playback/file_ops.h"
 #include "playback/player.h"
 #include "platform/clock.h"
 #include "platform/main_window.h"
@@ -98,7 +99,7 @@ int16_t PlayChoice(AppContext& ctx) {
         const SearchHit& hit = search.SearchHits[run.ChosenHit];
         run.MessageText = "フォルダを開きます... " + std::string(kCrLf) + hit.FolderPath + hit.FileName;
         run.MessageTime = Now(ctx);
-        ctx.platform.shell->StartProcess("explorer.exe " + hit.RootPath + hit.FolderPath);
+        OpenFolder(ctx, hit.RootPath + hit.FolderPath);
         // A search with one hit comes here still busy; opening a folder is
         // no job, so its message gets the usual 2.5 s and then gives way.
         run.Busy = false;

@@ -1,17 +1,21 @@
 #pragma once
+// Showing the popup menus: the hit list after a search, and the main menu
+// on a right click (on the window or its notification icon).
 #include <cstdint>
+
+#include "menus/menu_model.h"
 
 namespace tw {
 
 struct AppContext;
 
-// Destroys the popup menus of the last build. No menu is built before the
-// menus arrive, so there is nothing to destroy yet.
-inline void DestroyMenus(AppContext&) {}
-
-// Builds and opens the popup menu of a kind (0: the search hits, 1: the
-// main menu) at the pointer; the choice comes back as a command message.
-// The menus arrive with their own change; until then nothing opens.
+// Builds the menus of a kind (0: the hits, 1: the main menu) from the
+// state as it is now and opens that menu at the pointer. Returns at once;
+// the choice comes back later as a command message. The menus of the
+// previous build are destroyed first.
 void ShowPopupMenu(AppContext& ctx, int16_t kind);
+
+// Destroys the menus of the last build (also at shutdown).
+void DestroyMenus(AppContext& ctx);
 
 }  // namespace tw

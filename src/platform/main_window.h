@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/state_record.h"
+#include "menus/menu_model.h"
 #include "window/window_state.h"
 
 namespace tw {
@@ -73,6 +74,15 @@ public:
 
     virtual void AddTrayIcon(const std::string& tip) = 0;
     virtual void RemoveTrayIcon() = 0;
+
+    // Popup menus. TrackPopupMenu replaces the menus of the last build by
+    // those of the model and opens the model's kind at the pointer; the
+    // choice comes back later as a command message. DestroyMenus destroys
+    // the last build.
+    virtual void TrackPopupMenu(const MenuModel& menus) = 0;
+    virtual void DestroyMenus() = 0;
+    // Redraws the window and then the keyword box before returning.
+    virtual void RepaintNow() = 0;
 };
 
 }  // namespace tw

@@ -14,4 +14,13 @@ void DeleteToRecycleBin(AppContext& ctx, const std::string& path);
 // Opens a web address or a "mailto:" address as it stands.
 void OpenLink(AppContext& ctx, const std::string& target);
 
+// The command line that opens a folder in Explorer: the folder quoted, so
+// blanks and commas stay part of it, without the trailing backslash that
+// would escape the closing quote. Empty for anything but an absolute path
+// (a drive or a network share), so nothing can pass as a switch.
+std::string ExplorerCommandLine(const std::string& folder);
+
+// Opens a folder in Explorer, in a normal window that takes the focus.
+void OpenFolder(AppContext& ctx, const std::string& folder);
+
 }  // namespace tw

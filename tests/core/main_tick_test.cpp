@@ -237,7 +237,7 @@ TEST(Core_TickSearch, ExactlyOneHitIsPlayedOrItsFolderOpenedWithoutTheMenu) {
         {"internal player", true, false, "再生します\r\nx.mp3 ( sub\\ )", 1, 0, {}, nullptr},
         {"shell", false, false, "再生完了 (外部)\r\nx.mp3 ( sub\\)", 0, 1, {}, "検索する語句を入力してください"},
         {"shift opens the folder", true, true, "フォルダを開きます... \r\nsub\\x.mp3", 0, 0,
-         {"explorer.exe D:\\m\\sub\\"}, "停止  待機しています"},
+         {"explorer.exe \"D:\\m\\sub\""}, "停止  待機しています"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -287,9 +287,9 @@ TEST(Core_Tick, PlayingAChoiceFromTheHitMenu) {
         int16_t state;
     } cases[] = {
         {"shift, root folder", 0, true, true, "フォルダを開きます... \r\na.mp3", {old},
-         {"explorer.exe D:\\m\\"}, nullptr, 31},
+         {"explorer.exe \"D:\\m\""}, nullptr, 31},
         {"shift, sub-folder", 1, true, false, "フォルダを開きます... \r\nsub\\b.mp3", {old},
-         {"explorer.exe D:\\m\\sub\\"}, nullptr, 21},
+         {"explorer.exe \"D:\\m\\sub\""}, nullptr, 21},
         {"shift does not apply to all", -1, true, true, "一括再生します  ( 2 曲 )", {inRoot, below},
          {}, nullptr, 31},
         {"one hit, internal", 1, false, true, "再生します\r\nb.mp3 ( sub\\ )", {below}, {}, nullptr, 31},

@@ -232,6 +232,14 @@ public:
         trayTip.reset();
         events.push_back("tray delete");
     }
+    // The menus opened, in order, and what became of them.
+    std::vector<MenuModel> menusShown;
+    int menusDestroyed = 0;
+    int repaints = 0;
+    void TrackPopupMenu(const MenuModel& m) override { menusShown.push_back(m); }
+    void DestroyMenus() override { ++menusDestroyed; }
+    void RepaintNow() override { ++repaints; }
+
     static const char* TimerName(TimerId id);
 
 private:

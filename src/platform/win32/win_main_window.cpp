@@ -12,7 +12,7 @@
 #include "core/startup.h"
 #include "core/state_record.h"
 #include "core/work_scheduler.h"
-#include "menus/tray_icon.h"
+#include "menus/window_hook.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_keyword_box.h"
@@ -25,7 +25,7 @@ namespace {
 
 const wchar_t kClassName[] = L"Tunewhistle.Main";
 
-constexpr UINT kTrayMessage = WM_USER + 1;
+constexpr UINT kTrayMessage = kMsgTrayCallback;  // WM_USER + 1
 constexpr UINT kTrayIconId = 1;
 
 UINT_PTR TimerIdOf(TimerId id) { return static_cast<UINT_PTR>(id) + 1; }
@@ -42,7 +42,7 @@ MainFormState* StateOf(HWND hwnd) {
     return reinterpret_cast<MainFormState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-int16_t ButtonOf(UINT msg, WPARAM wp) {
+int16_t ButtonOf(UINT msg) {
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -52,8 +52,7 @@ int16_t ButtonOf(UINT msg, WPARAM wp) {
     case WM_RBUTTONDBLCLK: return kButtonRight;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK: return kButtonMiddle;
-    default: return GET_XBUTTON_WPARAM(wp) == XBUTTON2 ? kButtonFifth : kButtonFourth;
+    default: return kButtonMiddle;
     }
 }
 
@@ -127,10 +126,10 @@ LRESULT OnLabelColor(MainFormState& s, HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(s.look.backBrush);
 }
 
-void OnButtonDown(MainFormState& s, UINT msg, WPARAM wp, LPARAM lp) {
+void OnButtonDown(MainFormState& s, UINT msg, LPARAM lp) {
     if (!s.ctx) return;
     AppContext& ctx = *s.ctx;
-    const int16_t button = ButtonOf(msg, wp);
+    const int16_t button = ButtonOf(msg);
     const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     // Like any window the press belongs to, the window keeps the mouse
     // until the buttons are up, so a drag cannot lose its release.
@@ -149,7 +148,7 @@ void OnButtonDown(MainFormState& s, UINT msg, WPARAM wp, LPARAM lp) {
 void OnButtonUp(MainFormState& s, UINT msg, WPARAM wp, LPARAM lp) {
     if (!s.ctx) return;
     AppContext& ctx = *s.ctx;
-    const int16_t button = ButtonOf(msg, wp);
+    const int16_t button = ButtonOf(msg);
     const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     // The release goes where its press went.
     const int pad = s.pressTarget;
@@ -162,16 +161,6 @@ void OnButtonUp(MainFormState& s, UINT msg, WPARAM wp, LPARAM lp) {
         s.pressTarget = -1;
         if (GetCapture() == s.hwnd && !ctx.win.ButtonCaptured) ReleaseCapture();
     }
-}
-
-// The fourth and fifth buttons carry no position the program uses.
-void OnExtraButton(MainFormState& s, UINT msg, WPARAM wp) {
-    if (!s.ctx) return;
-    const int16_t button = ButtonOf(msg, wp);
-    if (msg == WM_XBUTTONUP)
-        Form_MouseUp(*s.ctx, button, 0, 0, 0);
-    else
-        Form_MouseDown(*s.ctx, button, 0, 0, 0);
 }
 
 void OnCaptureLost(MainFormState& s) {
@@ -248,6 +237,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     MainFormState* s = StateOf(hwnd);
     if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
+    // The hook sees every message first (menu commands, menus opening and
+    // closing, the wheel, the extra buttons, the icon); each then goes on
+    // to the window's own handling below.
+    if (s->ctx) HookWindowProc(*s->ctx, msg, static_cast<uint64_t>(wp), static_cast<int64_t>(lp));
 
     switch (msg) {
     case WM_CREATE: return OnCreate(*s);
@@ -267,7 +260,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-        OnButtonDown(*s, msg, wp, lp);
+        OnButtonDown(*s, msg, lp);
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -277,19 +270,15 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_XBUTTONDOWN:
     case WM_XBUTTONDBLCLK:
     case WM_XBUTTONUP:
-        OnExtraButton(*s, msg, wp);
-        return TRUE;
+        return TRUE;  // the hook has passed them on
     case WM_MOUSEWHEEL:
-        if (s->ctx) Form_MouseWheel(*s->ctx, GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lp) != hwnd) OnCaptureLost(*s);
         return 0;
     case WM_DROPFILES: OnDropFiles(*s, reinterpret_cast<HDROP>(wp)); return 0;
     case WM_TIMER: OnTimer(*s, wp); return 0;
-    case kTrayMessage:
-        if (s->ctx) OnTrayIconMessage(*s->ctx, static_cast<uint32_t>(lp));
-        return 0;
+    case kTrayMessage: return 0;
     case WM_CLOSE: OnClose(*s); return 0;
     case WM_DESTROY: OnDestroy(*s); return 0;
     case WM_NCDESTROY:
@@ -543,6 +532,19 @@ void WinMainWindow::AddTrayIcon(const std::string& tip) {
     if (!state_.hwnd) return;
     state_.trayTip = Widen(tip);
     AddIcon(state_);
+}
+
+void WinMainWindow::TrackPopupMenu(const MenuModel& menus) {
+    if (state_.hwnd) state_.menus.Track(state_.hwnd, menus);
+}
+
+void WinMainWindow::DestroyMenus() { state_.menus.Destroy(); }
+
+void WinMainWindow::RepaintNow() {
+    // The window, then the keyword box, each drawn before returning: a
+    // closed menu must not leave its shadow on them.
+    if (state_.hwnd) RedrawWindow(state_.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    if (state_.box) RedrawWindow(state_.box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 void WinMainWindow::RemoveTrayIcon() {

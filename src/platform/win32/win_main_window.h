@@ -8,6 +8,7 @@
 #include "platform/main_window.h"
 #include "platform/win32/win_include.h"
 #include "platform/win32/win_main_look.h"
+#include "platform/win32/win_popup_menus.h"
 
 namespace tw {
 struct AppContext;
@@ -16,9 +17,11 @@ struct AppContext;
 namespace tw::win {
 
 // Control ids of the keyword box and the status lines (0 to 5 from
-// kFirstLineId on); tools that read the window rely on them.
-constexpr int kBoxId = 100;
-constexpr int kFirstLineId = 200;
+// kFirstLineId on); tools that read the window rely on them. They lie
+// outside every menu identifier, so no control's message can pass for a
+// menu command.
+constexpr int kBoxId = 3100;
+constexpr int kFirstLineId = 3200;
 
 // Everything one main window keeps; its window procedure reaches it
 // through GWLP_USERDATA.
@@ -28,6 +31,7 @@ struct MainFormState {
     HWND box = nullptr;                 // the keyword box `Tb`
     std::array<HWND, 6> lines{};        // the status lines `L`
     MainFormLook look;
+    PopupMenus menus;
     HICON smallIcon = nullptr;
     bool trayAdded = false;
     std::array<bool, 5> timerOn{};
@@ -79,6 +83,9 @@ public:
     void FocusBox() override;
     void AddTrayIcon(const std::string& tip) override;
     void RemoveTrayIcon() override;
+    void TrackPopupMenu(const MenuModel& menus) override;
+    void DestroyMenus() override;
+    void RepaintNow() override;
 
 private:
     MainFormState state_;
