@@ -61,7 +61,7 @@ if [[ -n "${DISPLAY:-}" ]] && tw_display_ready "$DISPLAY"; then
     echo "  program folder: $app (its settings file: $app/dat)"
     echo "  Wine prefix:    $WINEPREFIX (log: $wine_log)"
     echo "The window sits at the lower right and hides itself after a few seconds;"
-    echo "quit by closing it: WINEPREFIX=$WINEPREFIX wine taskkill /im tunewhistle.exe"
+    echo "quit with 終了 in its right-click menu."
     exit 0
 fi
 

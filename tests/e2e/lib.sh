@@ -298,22 +298,50 @@ tw_dat_with() {
     "$TW_TOOLS/make_dat" "$dir/dat" "$@" >/dev/null
 }
 
-# tw_music DIR: a small library of three 3-second MP3 files with ID3v1
-# tags under DIR, two of them in a Japanese-named folder. Made once a
+# tw_id3v1 FILE TITLE ARTIST ALBUM: appends an ID3v1 tag with the texts in
+# code page 932, as Japanese taggers write them.
+tw_id3v1() {
+    local file=$1
+    field() {
+        local bytes
+        bytes=$(printf '%s' "$1" | iconv -f UTF-8 -t CP932 | head -c "$2" | od -An -tx1 -v | tr -d ' \n')
+        printf "$(printf '%s' "$bytes" | sed 's/../\\x&/g')"
+        head -c $(($2 - ${#bytes} / 2)) /dev/zero
+    }
+    {
+        printf 'TAG'
+        field "$2" 30
+        field "$3" 30
+        field "$4" 30
+        printf '2026'
+        field '' 30
+        printf '\377'
+    } >>"$file"
+}
+
+# tw_music DIR: a small library of 3-second MP3 files with ID3v1 tags under
+# DIR: two in rock/, one in a Japanese-named folder, one in a hidden folder
+# and one in a folder that is itself named like an MP3 file. Made once a
 # session, then copied.
 tw_music() {
-    local cache=$TW_SESSION/music.cache
+    local cache=$TW_SESSION/music.cache m
     if [[ ! -d "$cache" ]]; then
-        mkdir -p "$cache.tmp/ジャズ" "$cache.tmp/rock" || return 1
-        sox -q -n -r 22050 -c 1 -b 16 "$cache.tmp/tone.wav" synth 3 sine 440 || return 1
-        lame --quiet -b 32 --id3v1-only --tt "Blue Night" --ta "小野 トリオ" \
-            "$cache.tmp/tone.wav" "$cache.tmp/ジャズ/blue night.mp3" || return 1
-        lame --quiet -b 32 --id3v1-only --tt "Loud" --ta "Band" \
-            "$cache.tmp/tone.wav" "$cache.tmp/rock/loud.mp3" || return 1
-        lame --quiet -b 32 --id3v1-only --tt "Quiet" --ta "Band" \
-            "$cache.tmp/tone.wav" "$cache.tmp/rock/quiet.mp3" || return 1
-        rm -f "$cache.tmp/tone.wav"
-        mv "$cache.tmp" "$cache"
+        m=$cache.tmp
+        mkdir -p "$m/ジャズ" "$m/rock" "$m/.hidden" "$m/x.mp3" || return 1
+        sox -q -n -r 22050 -c 1 -b 16 "$m/tone.wav" synth 3 sine 440 || return 1
+        lame --quiet -b 32 "$m/tone.wav" "$m/tone.mp3" || return 1
+        cp "$m/tone.mp3" "$m/ジャズ/blue night.mp3"
+        tw_id3v1 "$m/ジャズ/blue night.mp3" "Blue Night" "小野 トリオ" "夜の曲"
+        cp "$m/tone.mp3" "$m/rock/loud.mp3"
+        tw_id3v1 "$m/rock/loud.mp3" "Loud" "Band" "Rock"
+        cp "$m/tone.mp3" "$m/rock/quiet.mp3"
+        tw_id3v1 "$m/rock/quiet.mp3" "Quiet" "Band" "Rock"
+        cp "$m/tone.mp3" "$m/.hidden/secret.mp3"
+        tw_id3v1 "$m/.hidden/secret.mp3" "Secret" "Nobody" ""
+        cp "$m/tone.mp3" "$m/x.mp3/inner.mp3"
+        tw_id3v1 "$m/x.mp3/inner.mp3" "Inner" "Nobody" ""
+        rm -f "$m/tone.wav" "$m/tone.mp3"
+        mv "$m" "$cache"
     fi
     cp -r "$cache" "$1"
 }
@@ -358,4 +386,60 @@ tw_lines_shown() {
         [[ -n "$(sed -n "s/^line$i=//p" <<<"$out")" ]] && n=$((i + 1))
     done
     echo "$n"
+}
+
+# --- menus -------------------------------------------------------------------
+
+# tw_status: the status lines joined without their breaks (the window wraps
+# a long line where its font says).
+tw_status() {
+    tw_probe main | sed -n 's/^line[0-5]=//p' | tr -d '\n'
+}
+tw_status_is() { [[ "$(tw_status)" == "$1" ]]; }
+tw_status_matches() { [[ "$(tw_status)" =~ $1 ]]; }
+
+tw_menu_open() { tw_probe menu >/dev/null; }
+tw_menu_closed() { ! tw_menu_open; }
+
+# tw_main_menu: a right click on the window's first status line, and the
+# main menu open.
+tw_main_menu() {
+    local out l t
+    out=$(tw_probe main) || return 1
+    l=$(sed -n 's/^left=//p' <<<"$out") t=$(sed -n 's/^top=//p' <<<"$out")
+    timeout 5 xdotool mousemove $((l + 100)) $((t + 28)) click 3
+    tw_wait 10 tw_menu_open
+}
+
+# tw_menu_pick DOWNS [RIGHT]: chooses an item of the open menu with the
+# keyboard, as the arrow keys reach it: DOWNS presses of Down (separators are
+# passed over), then Right into a sub-menu when asked, then Return.
+tw_menu_pick() {
+    local keys=() i
+    for ((i = 0; i < $1; i++)); do keys+=(Down); done
+    [[ -n "${2:-}" ]] && keys+=(Right)
+    timeout 10 xdotool key --delay 80 "${keys[@]}" Return
+    tw_wait 10 tw_menu_closed
+}
+
+# Downs to each item of the main menu (with the player column).
+TW_MENU_PLAY_ALL=2 TW_MENU_REGISTER=4 TW_MENU_HIDE=6 TW_MENU_EXIT=8
+TW_MENU_SHUFFLE=10 TW_MENU_STOP=12 TW_MENU_FILE_OPS=13
+
+# tw_shot NAME: a screenshot of the main window together with the open
+# menus, three times its size, in build/e2e-shots/NAME.png, to look at.
+tw_shot() {
+    local shots=$TW_ROOT/build/e2e-shots l t r b x y w h
+    mkdir -p "$shots"
+    tw_main_rect || return 1
+    l=$TW_L t=$TW_T r=$((TW_L + TW_W)) b=$((TW_T + TW_H))
+    while IFS=, read -r x y w h; do
+        ((x < l)) && l=$x
+        ((y < t)) && t=$y
+        ((x + w > r)) && r=$((x + w))
+        ((y + h > b)) && b=$((y + h))
+    done < <(tw_probe menu | sed -n 's/^menu_rect=//p')
+    timeout 10 import -window root "$TW_SESSION/shot.png" 2>/dev/null || return 1
+    convert "$TW_SESSION/shot.png" -crop "$((r - l + 16))x$((b - t + 16))+$((l - 8))+$((t - 8))" +repage \
+        -filter point -resize 300% "$shots/$1.png"
 }

@@ -31,7 +31,7 @@ window_is_placed_shaped_and_outlined() {
     expect_eq "$TW_H" $((31 + 13 * n)) "height for $n lines" || ok=1
     expect_eq "$(tw_main_value topmost)" 1 "top-most" || ok=1
     expect "the file count is not on the second line: $(tw_main_value line1)" \
-        tw_main_matches line1 '^3 個のファイルから検索が出来' || ok=1
+        tw_main_matches line1 '^6 個のファイルから検索が出来' || ok=1
     # Rounded corners: none of the four corner pixels is the window's.
     expect_eq "$(tw_main_value in_region)" "0,0,0,0,1,1,1,0" "corners, edges and middle in the region" || ok=1
     # On the screen: the outline in the line colour, the background inside.

@@ -4,12 +4,17 @@
 //
 //   tw_probe main               the main window, its keyword box and lines
 //   tw_probe boxes              the program's visible message boxes
+//   tw_probe menu               the items of the open popup menus
+//   tw_probe taskbar-created    broadcasts "TaskbarCreated", as a new shell does
+//   tw_probe tray-delete        removes the main window's notification icon
 //   tw_probe close              posts WM_CLOSE to the main window
 //   tw_probe wait-gone SECONDS  waits until no main window exists
 //
 // Exit status: 0 success, 1 window not found (or timeout), 2 usage error.
 
 #include "platform/win32/win_include.h"
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -24,8 +29,8 @@ const wchar_t kMainClass[] = L"Tunewhistle.Main";
 const wchar_t kMainTitle[] = L"Tunewhistle 3.10";
 const wchar_t kDialogClass[] = L"#32770";
 const wchar_t kProgramExe[] = L"tunewhistle.exe";
-constexpr int kBoxId = 100;
-constexpr int kFirstLineId = 200;
+constexpr int kBoxId = 3100;
+constexpr int kFirstLineId = 3200;
 constexpr int kLineCount = 6;
 constexpr UINT kTextTimeoutMs = 2000;
 
@@ -373,6 +378,86 @@ int CmdBoxes() {
     return kExitOk;
 }
 
+// --- open popup menus ---------------------------------------------------------
+
+BOOL CALLBACK CollectMenuWindow(HWND hwnd, LPARAM param) {
+    if (IsWindowVisible(hwnd) && IsClass(hwnd, L"#32768"))
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+// One line an item: "item=ID|FLAGS|CAPTION". FLAGS holds g (greyed), p (a
+// sub-menu), s (a separator) and b (starts a new column with a bar).
+void PutMenuItems(Report& rep, HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t caption[512] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = caption;
+        info.cch = 511;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) {
+            rep.Put("item", L"?|?|?");
+            continue;
+        }
+        std::wstring flags;
+        if (info.fState & MFS_GRAYED) flags += L'g';
+        if (info.hSubMenu) flags += L'p';
+        if (info.fType & MFT_SEPARATOR) flags += L's';
+        if (info.fType & MFT_MENUBARBREAK) flags += L'b';
+        const long id = info.hSubMenu ? -1 : static_cast<long>(static_cast<int>(info.wID));
+        rep.Put("item", std::to_wstring(id) + L"|" + flags + L"|" + Escaped(caption));
+    }
+}
+
+// The popup menus on the screen, the one opened first first: for each a
+// line "menu=N" with its rectangle, then its items.
+int CmdMenu() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectMenuWindow, reinterpret_cast<LPARAM>(&windows));
+    if (windows.empty()) {
+        Warn(L"no open menu");
+        return kExitNotFound;
+    }
+    std::reverse(windows.begin(), windows.end());  // z-order puts the newest first
+    Report rep;
+    for (size_t n = 0; n < windows.size(); ++n) {
+        RECT rc{};
+        GetWindowRect(windows[n], &rc);
+        rep.Put("menu", std::to_wstring(n));
+        rep.Put("menu_rect", Rect4(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+        auto menu = reinterpret_cast<HMENU>(SendMessageW(windows[n], MN_GETHMENU, 0, 0));
+        if (menu) PutMenuItems(rep, menu);
+    }
+    rep.Flush();
+    return kExitOk;
+}
+
+// Tells every top-level window that the taskbar has come back, as a newly
+// started shell does.
+int CmdTaskbarCreated() {
+    const UINT msg = RegisterWindowMessageW(L"TaskbarCreated");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    return kExitOk;
+}
+
+// Takes the main window's notification icon away, as a shell that died
+// and came back without it would.
+int CmdTrayDelete() {
+    HWND hwnd = FindMain();
+    if (!hwnd) {
+        Warn(L"no main window");
+        return kExitNotFound;
+    }
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = 1;
+    return Shell_NotifyIconW(NIM_DELETE, &nid) ? kExitOk : kExitNotFound;
+}
+
 // --- closing -------------------------------------------------------------------
 
 int CmdClose() {
@@ -408,7 +493,8 @@ bool ParseSeconds(const wchar_t* s, double& out) {
 
 int Usage() {
     WriteAll(STD_ERROR_HANDLE,
-             "usage: tw_probe main | boxes | close | wait-gone SECONDS\n");
+             "usage: tw_probe main | boxes | menu | taskbar-created | tray-delete | close |\n"
+             "                wait-gone SECONDS\n");
     return kExitUsage;
 }
 
@@ -420,6 +506,9 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"main" && argc == 2) return CmdMain();
     if (cmd == L"boxes" && argc == 2) return CmdBoxes();
     if (cmd == L"close" && argc == 2) return CmdClose();
+    if (cmd == L"menu" && argc == 2) return CmdMenu();
+    if (cmd == L"taskbar-created" && argc == 2) return CmdTaskbarCreated();
+    if (cmd == L"tray-delete" && argc == 2) return CmdTrayDelete();
     if (cmd == L"wait-gone" && argc == 3) {
         double seconds = 0;
         if (!ParseSeconds(argv[2], seconds)) return Usage();

@@ -4,8 +4,10 @@
 //
 //   make_dat OUT [left=N] [top=N] [keyword=TEXT] [transparency=0|1]
 //                [autohide=0|1] [internal=0|1] [music=/unix/folder]
+//                [watch=/unix/folder]
 //
-// The music folder is stored as Wine sees it, on drive Z:.
+// music= registers the folder (with its sub-folders); watch= only names it
+// as the folder to register. Either is stored as Wine sees it, on drive Z:.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -55,7 +57,7 @@ int main(int argc, char** argv) {
     tw::Settings& s = ctx.live.Settings;
     tw::SetDefaults(s, 1024, 768);
 
-    std::string music;
+    std::string music, watch;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const size_t eq = arg.find('=');
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
         else if (key == "autohide") s.AutoHide = tw::ToVBool(number != 0);
         else if (key == "internal") s.UseInternalPlayer = tw::ToVBool(number != 0);
         else if (key == "music") music = value;
+        else if (key == "watch") watch = value;
         else {
             std::fprintf(stderr, "make_dat: unknown setting %s\n", arg.c_str());
             return 2;
@@ -85,6 +88,13 @@ int main(int argc, char** argv) {
         watch.WatchFolders.Resize(1);
         watch.WatchFolders[0] = tw::WatchFolder{root.Path, tw::kTrue};
         watch.WatchFolderCount = 1;
+    }
+
+    if (!watch.empty()) {
+        tw::WatchFolderSet& set = s.WatchFolderSet;
+        set.WatchFolders.Resize(1);
+        set.WatchFolders[0] = tw::WatchFolder{"Z:" + Backslashed(watch), tw::kTrue};
+        set.WatchFolderCount = 1;
     }
 
     tw::StateRecord rec;
