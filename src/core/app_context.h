@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/state_record.h"
+#include "dialogs/settings_dialog.h"
 #include "window/window_state.h"
 
 namespace tw {
@@ -21,6 +22,7 @@ class MessageBoxes;
 class SystemInfo;
 class MainWindow;
 class MciDevice;
+class DialogHost;
 
 // The services of the platform. The context does not own them.
 struct Platform {
@@ -33,6 +35,7 @@ struct Platform {
     SystemInfo* system = nullptr;
     MainWindow* window = nullptr;
     MciDevice* mci = nullptr;
+    DialogHost* dialogs = nullptr;
 };
 
 // What the data file keeps between runs.
@@ -115,6 +118,7 @@ struct AppContext {
     RuntimeState run;
     PlayerRuntime player;
     WindowRuntime win;
+    SettingsDialogState settingsDialog;
     std::mt19937 random;
 };
 

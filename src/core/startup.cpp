@@ -7,6 +7,7 @@
 #include "menus/window_hook.h"
 #include "playback/player.h"
 #include "platform/clock.h"
+#include "platform/dialog_host.h"
 #include "platform/main_window.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -137,6 +138,7 @@ void ExitProgram(AppContext& ctx) {
         window.SetTimerEnabled(id, false);
     DestroyMenus(ctx);
     window.UnloadAll();
+    if (ctx.platform.dialogs) ctx.platform.dialogs->UnloadDialogs();
 }
 
 void Form_Load(AppContext& ctx) {

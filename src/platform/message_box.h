@@ -4,7 +4,7 @@
 namespace tw {
 
 enum class BoxIcon { None, Information, Exclamation, Question };
-enum class BoxButtons { Ok, YesNo, OkCancel };
+enum class BoxButtons { Ok, YesNo, OkCancel, YesNoCancel };
 enum class BoxDefault { First, Second };
 enum class BoxAnswer { Ok, Yes, No, Cancel };
 

@@ -168,7 +168,7 @@ const char* FakeWindow::TimerName(TimerId id) {
 }
 
 TestApp::TestApp()
-    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci}) {
+    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci, &dialogs}) {
     window.ctx = &ctx;
     // The layout a start-up would make, for tests that show status texts
     // without starting the program.

@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "core/app_context.h"
+#include "dialogs/settings_dialog.h"
+#include "dialogs/version_dialog.h"
 #include "platform/clock.h"
+#include "platform/dialog_host.h"
 #include "platform/files.h"
 #include "platform/main_window.h"
 #include "platform/mci.h"
@@ -262,6 +265,49 @@ public:
     }
 };
 
+// The dialogs' windows: each showing runs the script given for it, as the
+// user's actions would, and records that it was shown.
+class ScriptedDialogs : public DialogHost {
+public:
+    std::function<void(SettingsDialog&)> settings;
+    std::function<void(VersionDialog&)> version;
+    int settingsShown = 0, versionShown = 0, unloads = 0;
+    void RunSettingsDialog(SettingsDialog& d) override {
+        ++settingsShown;
+        if (settings) settings(d);
+    }
+    void RunVersionDialog(VersionDialog& d) override {
+        ++versionShown;
+        if (version) version(d);
+    }
+    void UnloadDialogs() override { ++unloads; }
+};
+
+// The settings dialog's services: folders and colours the user "picks",
+// answers to its questions, all recorded.
+class ScriptedSettingsUi : public SettingsDialogUi {
+public:
+    std::vector<std::string> folders;  // picked in turn; "" cancels
+    std::vector<int32_t> colors;       // picked in turn; -1 cancels
+    std::vector<BoxAnswer> answers;    // to the questions in turn (Ok/Yes when out)
+    std::vector<std::string> asked;
+    std::string SelectFolder() override { return Take(folders, std::string()); }
+    int32_t SelectColor(int32_t) override { return Take(colors, -1); }
+    BoxAnswer Ask(const std::string& text, BoxIcon, BoxButtons buttons) override {
+        asked.push_back(text);
+        return Take(answers, buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Yes);
+    }
+
+private:
+    template <class T>
+    static T Take(std::vector<T>& q, T fallback) {
+        if (q.empty()) return fallback;
+        T v = q.front();
+        q.erase(q.begin());
+        return v;
+    }
+};
+
 // One application context on fakes, ready to start.
 struct TestApp {
     FakeClock clock;
@@ -273,6 +319,7 @@ struct TestApp {
     FakeSystem system;
     FakeWindow window;
     RecordingMci mci;
+    ScriptedDialogs dialogs;
     AppContext ctx;
 
     TestApp();
