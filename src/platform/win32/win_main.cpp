@@ -3,10 +3,12 @@
 #include "platform/win32/win_include.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "core/app_context.h"
 #include "core/startup.h"
 #include "platform/win32/win_basics.h"
+#include "platform/win32/win_dialog_host.h"
 #include "platform/win32/win_files.h"
 #include "platform/win32/win_main_window.h"
 #include "platform/win32/win_mci.h"
@@ -18,6 +20,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     icc.dwSize = sizeof(icc);
     icc.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&icc);
+    // The folder browser of the settings dialog is a COM object.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     tw::win::WinClock clock;
     tw::win::WinMessagePump pump;
@@ -28,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tw::win::WinShell shell(window);
     tw::win::WinMessageBoxes boxes(window);
     tw::win::WinMci mci;
+    tw::win::WinDialogHost dialogs(window);
 
     tw::Platform platform;
     platform.clock = &clock;
@@ -39,16 +44,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform.system = &system;
     platform.window = &window;
     platform.mci = &mci;
+    platform.dialogs = &dialogs;
     tw::AppContext ctx(platform);
     window.Attach(ctx);
 
     tw::StartUp(ctx);
-    if (!window.Loaded()) return 0;  // another copy was running
+    if (!window.Loaded()) {  // another copy was running
+        if (SUCCEEDED(com)) CoUninitialize();
+        return 0;
+    }
 
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return static_cast<int>(msg.wParam);
 }

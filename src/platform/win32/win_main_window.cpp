@@ -210,7 +210,10 @@ void OnKeyDown(MainFormState& s, WPARAM wp) {
 void OnClose(MainFormState& s) {
     // Alt+F4, a close from the task list or another program: quit the way
     // the menu does, so everything changed in this run is saved.
-    if (s.ctx && !s.ctx->run.Quitting) s.ctx->run.AppState = -1;
+    // Not while a dialog is open: the user is in the middle of it.
+    if (!s.ctx) return;
+    const RuntimeState& run = s.ctx->run;
+    if (!run.Quitting && !run.SettingsDialogOpen && !run.VersionDialogOpen) s.ctx->run.AppState = -1;
 }
 
 void OnDestroy(MainFormState& s) {

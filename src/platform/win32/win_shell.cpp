@@ -80,6 +80,11 @@ bool WinShell::OpenLink(const std::string& target) {
 
 BoxAnswer WinMessageBoxes::Show(const std::string& text, const std::string& caption,
                                 BoxIcon icon, BoxButtons buttons, BoxDefault defaultButton) {
+    return ShowMessageBox(window_.Handle(), text, caption, icon, buttons, defaultButton);
+}
+
+BoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, BoxIcon icon,
+                         BoxButtons buttons, BoxDefault defaultButton) {
     UINT type = 0;
     switch (icon) {
     case BoxIcon::None: break;
@@ -91,10 +96,11 @@ BoxAnswer WinMessageBoxes::Show(const std::string& text, const std::string& capt
     case BoxButtons::Ok: type |= MB_OK; break;
     case BoxButtons::YesNo: type |= MB_YESNO; break;
     case BoxButtons::OkCancel: type |= MB_OKCANCEL; break;
+    case BoxButtons::YesNoCancel: type |= MB_YESNOCANCEL; break;
     }
     if (defaultButton == BoxDefault::Second) type |= MB_DEFBUTTON2;
 
-    const int r = MessageBoxW(window_.Handle(), Widen(text).c_str(), Widen(caption).c_str(), type);
+    const int r = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
     switch (r) {
     case IDYES: return BoxAnswer::Yes;
     case IDNO: return BoxAnswer::No;

@@ -46,6 +46,10 @@ struct LinkRequest {
     SHELLEXECUTEINFOW info{};
 };
 
+// A message box owned by `owner` (null for none), modal to it.
+BoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, BoxIcon icon,
+                         BoxButtons buttons, BoxDefault defaultButton = BoxDefault::First);
+
 class WinMessageBoxes final : public MessageBoxes {
 public:
     explicit WinMessageBoxes(const WinMainWindow& window) : window_(window) {}
