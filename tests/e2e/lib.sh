@@ -422,6 +422,15 @@ tw_menu_pick() {
     tw_wait 10 tw_menu_closed
 }
 
+# tw_exit_from_menu: 終了 from the main menu (the same item with or without
+# the player column); the program saves and ends.
+tw_exit_from_menu() {
+    tw_main_menu || return 1
+    tw_menu_pick $TW_MENU_EXIT
+    expect "the program did not end within 30 s of 終了" tw_probe wait-gone 30 || return 1
+    expect "the program process is still there" tw_wait 10 tw_dead "$TW_PID"
+}
+
 # Downs to each item of the main menu (with the player column).
 TW_MENU_PLAY_ALL=2 TW_MENU_REGISTER=4 TW_MENU_HIDE=6 TW_MENU_EXIT=8
 TW_MENU_SHUFFLE=10 TW_MENU_STOP=12 TW_MENU_FILE_OPS=13
@@ -442,4 +451,45 @@ tw_shot() {
     timeout 10 import -window root "$TW_SESSION/shot.png" 2>/dev/null || return 1
     convert "$TW_SESSION/shot.png" -crop "$((r - l + 16))x$((b - t + 16))+$((l - 8))+$((t - 8))" +repage \
         -filter point -resize 300% "$shots/$1.png"
+}
+
+# --- dialogs -------------------------------------------------------------------
+
+# tw_dialog CLASS: what the probe reads of one of the program's dialogs.
+tw_dialog() { tw_probe dialog "$1"; }
+tw_dialog_open() { tw_dialog "$1" >/dev/null; }
+tw_dialog_closed() { ! tw_dialog_open "$1"; }
+
+# tw_ctrl_center CLASS ID: the screen point in the middle of a control.
+tw_ctrl_center() {
+    local out cx cy r x y w h
+    out=$(tw_dialog "$1") || return 1
+    IFS=, read -r cx cy <<<"$(sed -n 's/^client=//p' <<<"$out")"
+    r=$(grep "^ctrl=$2|" <<<"$out" | head -n 1 | cut -d'|' -f3)
+    [[ -n "$r" ]] || return 1
+    IFS=, read -r x y w h <<<"$r"
+    echo "$((cx + x + w / 2)) $((cy + y + h / 2))"
+}
+
+# tw_click_ctrl CLASS ID: a click in the middle of a dialog's control.
+tw_click_ctrl() {
+    local at
+    at=$(tw_ctrl_center "$1" "$2") || return 1
+    timeout 5 xdotool mousemove $at click 1
+}
+
+# tw_click_tab CLASS INDEX: a click on a tab of the dialog's tab strip.
+tw_click_tab() {
+    local out cx cy r x y w h
+    out=$(tw_dialog "$1") || return 1
+    IFS=, read -r cx cy <<<"$(sed -n 's/^client=//p' <<<"$out")"
+    r=$(grep "^tab=[0-9]*|$2|" <<<"$out" | cut -d'|' -f5)
+    [[ -n "$r" ]] || return 1
+    IFS=, read -r x y w h <<<"$r"
+    timeout 5 xdotool mousemove $((cx + x + w / 2)) $((cy + y + h / 2)) click 1
+}
+
+# tw_visible_ctrls CLASS: "ID|TEXT" of the visible controls, one a line.
+tw_visible_ctrls() {
+    tw_dialog "$1" | grep '^ctrl=' | awk -F'|' '$4 == 1 { sub(/^ctrl=/, "", $1); print $1 "|" $7 }'
 }

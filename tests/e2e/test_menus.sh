@@ -13,14 +13,6 @@ start_program() {
         tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
 }
 
-# exit_from_menu DIR: 終了 from the main menu; the program saves and ends.
-exit_from_menu() {
-    tw_main_menu || return 1
-    tw_menu_pick $TW_MENU_EXIT
-    expect "the program did not end within 30 s of 終了" tw_probe wait-gone 30 || return 1
-    expect "the program process is still there" tw_wait 10 tw_dead "$TW_PID"
-}
-
 # search WORD: types a keyword into the box and presses Enter.
 search() {
     local main
@@ -45,7 +37,7 @@ registration_from_the_menu_reports_and_keeps_the_tree() {
     expect "no registration report within 30 s (status: $(tw_status))" \
         tw_wait 30 tw_status_is '登録完了6個のファイルを登録し、タグ情報を読み込みました' || ok=1
 
-    exit_from_menu || return 1
+    tw_exit_from_menu || return 1
     dump=$("$TW_TOOLS/dump_dat" "$dir/dat") || return 1
     grep -qx 'registered=6' <<<"$dump" || { echo "  registered: $(grep registered= <<<"$dump")" >&2; ok=1; }
     grep -qx 'tags_read=6' <<<"$dump" || { echo "  tags read: $(grep tags_read= <<<"$dump")" >&2; ok=1; }
@@ -77,7 +69,7 @@ several_hits_open_the_hit_menu_and_its_key_plays() {
         tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || return 1
     playing=$(tw_main_value line1)
 
-    exit_from_menu || return 1
+    tw_exit_from_menu || return 1
     dump=$("$TW_TOOLS/dump_dat" "$dir/dat") || return 1
     local second
     second=$(grep '^hit=' <<<"$dump" | sed -n 2p | cut -d'|' -f3)
@@ -120,7 +112,7 @@ play_all_shuffle_rename_and_exit_saves_it_all() {
     expect "$old is still on disk" test ! -e "$dir/music/rock/$old" || ok=1
     expect_eq "$(tw_main_value box)" band "keyword back in the box" || ok=1
 
-    exit_from_menu || return 1
+    tw_exit_from_menu || return 1
     dump=$("$TW_TOOLS/dump_dat" "$dir/dat") || return 1
     expect_eq "$(grep '^keyword=' <<<"$dump")" keyword=band "keyword in dat" || ok=1
     expect_eq "$(grep -c '^hit=.*|rock\\|' <<<"$dump")" 2 "hits in dat" || ok=1

@@ -9,11 +9,14 @@
 //   tw_probe tray-delete        removes the main window's notification icon
 //   tw_probe close              posts WM_CLOSE to the main window
 //   tw_probe wait-gone SECONDS  waits until no main window exists
+//   tw_probe dialog CLASS       a window of that class: its controls and
+//                               their state, list and tab contents
 //
 // Exit status: 0 success, 1 window not found (or timeout), 2 usage error.
 
 #include "platform/win32/win_include.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -458,6 +461,281 @@ int CmdTrayDelete() {
     return Shell_NotifyIconW(NIM_DELETE, &nid) ? kExitOk : kExitNotFound;
 }
 
+// --- dialogs of the program's own classes ------------------------------------
+
+struct ClassSearch {
+    const wchar_t* name;
+    HWND found = nullptr;
+};
+
+// EnumWindows goes front to back, so the first match is the topmost.
+BOOL CALLBACK FindVisibleOfClass(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    if (!IsWindowVisible(hwnd) || !IsClass(hwnd, search->name)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// A 32-bit process on a 64-bit system runs under WOW64; equal flags mean
+// equal pointer sizes, whichever way the probe was built.
+bool IsWow64(HANDLE process) {
+    BOOL wow = FALSE;
+    return IsWow64Process(process, &wow) && wow;
+}
+
+// Memory inside the control's process. List view and tab control messages
+// carry pointers no system marshals between processes, so their structs and
+// text buffers must live where the control can write them; we read them back.
+class RemoteMemory {
+public:
+    explicit RemoteMemory(HWND control) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                   PROCESS_QUERY_INFORMATION,
+                               FALSE, ProcessOf(control));
+        if (!process_) {
+            Warn(L"cannot open the control's process");
+            return;
+        }
+        // The structs are written with this build's layout (pointer size).
+        if (IsWow64(process_) != IsWow64(GetCurrentProcess())) {
+            Warn(L"the control's process has another pointer size than the probe");
+            CloseHandle(process_);
+            process_ = nullptr;
+        }
+    }
+    ~RemoteMemory() {
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    // At least BYTES at Base(); earlier contents are lost when it grows.
+    bool Reserve(size_t bytes) {
+        if (!process_) return false;
+        if (base_ && size_ >= bytes) return true;
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        base_ = static_cast<char*>(
+            VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        size_ = base_ ? bytes : 0;
+        if (!base_) Warn(L"VirtualAllocEx failed");
+        return base_ != nullptr;
+    }
+    char* Base() const { return base_; }
+
+    bool Write(const void* at, const void* data, size_t n) {
+        SIZE_T done = 0;
+        return WriteProcessMemory(process_, const_cast<void*>(at), data, n, &done) && done == n;
+    }
+    bool Read(const void* at, void* out, size_t n) {
+        SIZE_T done = 0;
+        return ReadProcessMemory(process_, at, out, n, &done) && done == n;
+    }
+    // Up to the terminating NUL. Read a piece at a time: the string may end
+    // just before an unreadable page.
+    std::wstring ReadString(const wchar_t* at, size_t maxChars) {
+        std::wstring out;
+        wchar_t piece[256];
+        while (out.size() < maxChars) {
+            const size_t n = std::min<size_t>(256, maxChars - out.size());
+            if (!Read(at + out.size(), piece, n * sizeof(wchar_t))) break;
+            const wchar_t* end = std::find(piece, piece + n, L'\0');
+            out.append(piece, static_cast<size_t>(end - piece));
+            if (end != piece + n) break;
+        }
+        return out;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* base_ = nullptr;
+    size_t size_ = 0;
+};
+
+bool SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR& result) {
+    result = 0;
+    return SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, kTextTimeoutMs, &result) != 0;
+}
+
+long long Query(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+    DWORD_PTR result = 0;
+    SendTimeout(hwnd, msg, wp, lp, result);
+    return static_cast<long long>(static_cast<LRESULT>(result));
+}
+
+// Sends MSG with ITEM (an LVITEMW, LVCOLUMNW or TCITEMW, mask set) placed in
+// the control's process, its text buffer right behind it. The control may
+// point pszText at text of its own instead of filling the buffer.
+template <class Item>
+std::wstring RemoteText(RemoteMemory& mem, HWND control, UINT msg, WPARAM wp, Item item) {
+    constexpr size_t kTextAt = (sizeof(Item) + 15) & ~size_t{15};
+    for (size_t room = 512;; room *= 8) {
+        if (!mem.Reserve(kTextAt + room * sizeof(wchar_t))) return {};
+        auto* buffer = reinterpret_cast<wchar_t*>(mem.Base() + kTextAt);
+        item.pszText = buffer;
+        item.cchTextMax = static_cast<int>(room);
+        const wchar_t nul = L'\0';
+        DWORD_PTR ignored = 0;
+        Item back{};
+        if (!mem.Write(mem.Base(), &item, sizeof item) || !mem.Write(buffer, &nul, sizeof nul) ||
+            !SendTimeout(control, msg, wp, reinterpret_cast<LPARAM>(mem.Base()), ignored) ||
+            !mem.Read(mem.Base(), &back, sizeof back)) {
+            Warn(L"could not read an item of a list view or tab control");
+            return {};
+        }
+        if (back.pszText == nullptr) return {};
+        std::wstring text = mem.ReadString(back.pszText, room);
+        // A full buffer may have cut the text short.
+        if (back.pszText != buffer || text.size() + 1 < room || room >= (1u << 16)) return text;
+    }
+}
+
+// "x,y,w,h" of a screen rectangle relative to the dialog's client origin.
+std::string RectIn(const POINT& client, const RECT& screen) {
+    return Rect4(screen.left - client.x, screen.top - client.y, screen.right - screen.left,
+                 screen.bottom - screen.top);
+}
+
+// "0/1/2" for the button kinds that hold a check state, "-" for the rest.
+std::string CheckOf(HWND control) {
+    if (!IsClass(control, WC_BUTTONW)) return "-";
+    switch (GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return std::to_string(Query(control, BM_GETCHECK));
+        default:
+            return "-";
+    }
+}
+
+// CB_GETLBTEXT is one of the few messages Windows and Wine marshal between
+// processes (for combo boxes holding strings), so a local buffer will do.
+void PutComboItems(Report& rep, HWND combo, const std::wstring& id) {
+    std::wstring items;
+    const long long count = Query(combo, CB_GETCOUNT);
+    for (long long i = 0; i < count; ++i) {
+        const long long len = Query(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i));
+        // Room to spare in case the item grew between the two messages.
+        std::vector<wchar_t> buf(static_cast<size_t>(len > 0 ? len : 0) + 64, L'\0');
+        DWORD_PTR got = 0;
+        if (!SendTimeout(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(buf.data()), got))
+            Warn(L"could not read a combo box item");
+        if (i > 0) items += L',';
+        items += Escaped(std::wstring(buf.data(), wcsnlen(buf.data(), buf.size())));
+    }
+    rep.Put("items", id + L"|" + items);
+    rep.Put("selected", id + L"|" + std::to_wstring(Query(combo, CB_GETCURSEL)));
+}
+
+void PutListView(Report& rep, HWND list, const std::wstring& id) {
+    RemoteMemory mem(list);
+    HWND header = reinterpret_cast<HWND>(static_cast<LONG_PTR>(Query(list, LVM_GETHEADER)));
+    const long long columns = header ? Query(header, HDM_GETITEMCOUNT) : 0;
+    std::wstring headers;
+    for (long long c = 0; c < columns; ++c) {
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT;
+        if (c > 0) headers += L',';
+        headers += Escaped(RemoteText(mem, list, LVM_GETCOLUMNW, static_cast<WPARAM>(c), col));
+    }
+    rep.Put("columns", id + L"|" + headers);
+
+    const long long rows = Query(list, LVM_GETITEMCOUNT);
+    for (long long r = 0; r < rows; ++r) {
+        const bool selected =
+            (Query(list, LVM_GETITEMSTATE, static_cast<WPARAM>(r), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+        std::wstring line = id + L"|" + std::to_wstring(r) + L"|" + (selected ? L"1" : L"0");
+        // Outside report view there may be no header, but there is a label.
+        for (long long c = 0; c < std::max(columns, 1LL); ++c) {
+            LVITEMW item{};
+            item.iSubItem = static_cast<int>(c);
+            line += L"|" + Escaped(RemoteText(mem, list, LVM_GETITEMTEXTW, static_cast<WPARAM>(r), item));
+        }
+        rep.Put("row", line);
+    }
+}
+
+// Each tab with its rectangle in the dialog's client area, for a click.
+void PutTabs(Report& rep, HWND tabs, const std::wstring& id, const POINT& client) {
+    RemoteMemory mem(tabs);
+    POINT origin{0, 0};
+    ClientToScreen(tabs, &origin);
+    const long long count = Query(tabs, TCM_GETITEMCOUNT);
+    const long long current = Query(tabs, TCM_GETCURSEL);
+    for (long long t = 0; t < count; ++t) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        const std::wstring caption =
+            Escaped(RemoteText(mem, tabs, TCM_GETITEMW, static_cast<WPARAM>(t), item));
+        RECT r{};
+        DWORD_PTR ok = 0;
+        std::string where = "none";
+        if (mem.Reserve(sizeof r) &&
+            SendTimeout(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(t),
+                        reinterpret_cast<LPARAM>(mem.Base()), ok) &&
+            ok && mem.Read(mem.Base(), &r, sizeof r)) {
+            OffsetRect(&r, origin.x, origin.y);
+            where = RectIn(client, r);
+        }
+        rep.Put("tab", id + L"|" + std::to_wstring(t) + L"|" + (t == current ? L"1" : L"0") + L"|" +
+                           caption + L"|" + std::wstring(where.begin(), where.end()));
+    }
+}
+
+// The inner parts of a control (a list view's header, the edit field of a
+// combo box, the arrows of a crowded tab row) belong to that control's line.
+bool IsPartOfControl(HWND child, HWND dialog) {
+    HWND parent = GetParent(child);
+    if (parent == dialog) return false;
+    return IsClass(parent, WC_LISTVIEWW) || IsClass(parent, WC_COMBOBOXW) ||
+           (IsClass(parent, WC_TABCONTROLW) && IsClass(child, UPDOWN_CLASSW));
+}
+
+// The window, then a "ctrl=ID|CLASS|x,y,w,h|VISIBLE|ENABLED|CHECK|TEXT"
+// line a control in z-order, each followed by what it lists.
+int CmdDialog(const wchar_t* className) {
+    ClassSearch search{className};
+    EnumWindows(FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    HWND dlg = search.found;
+    if (!dlg) {
+        Warn(std::wstring(L"no visible window of class ") + className);
+        return kExitNotFound;
+    }
+    Report rep;
+    RECT wr{};
+    GetWindowRect(dlg, &wr);
+    POINT client{0, 0};
+    ClientToScreen(dlg, &client);
+    rep.Put("dialog", Escaped(TextOf(dlg, L"the dialog title")));
+    rep.Put("rect", Rect4(wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top));
+    rep.Put("client", std::to_string(client.x) + "," + std::to_string(client.y));
+    rep.Flag("foreground", GetForegroundWindow() == dlg);
+
+    for (HWND c : ChildrenOf(dlg)) {
+        if (IsPartOfControl(c, dlg)) continue;
+        const std::wstring id = std::to_wstring(GetDlgCtrlID(c));
+        const std::wstring cls = ClassOf(c);
+        RECT r{};
+        GetWindowRect(c, &r);
+        const std::string where = RectIn(client, r);
+        const std::string state = std::string(IsWindowVisible(c) ? "1|" : "0|") +
+                                  (IsWindowEnabled(c) ? "1|" : "0|") + CheckOf(c);
+        rep.Put("ctrl", id + L"|" + cls + L"|" + std::wstring(where.begin(), where.end()) + L"|" +
+                            std::wstring(state.begin(), state.end()) + L"|" +
+                            Escaped(TextOf(c, L"a control")));
+        if (IsClass(c, WC_COMBOBOXW)) PutComboItems(rep, c, id);
+        else if (IsClass(c, WC_LISTVIEWW)) PutListView(rep, c, id);
+        else if (IsClass(c, WC_TABCONTROLW)) PutTabs(rep, c, id, client);
+    }
+    rep.Flush();
+    return kExitOk;
+}
+
 // --- closing -------------------------------------------------------------------
 
 int CmdClose() {
@@ -494,7 +772,7 @@ bool ParseSeconds(const wchar_t* s, double& out) {
 int Usage() {
     WriteAll(STD_ERROR_HANDLE,
              "usage: tw_probe main | boxes | menu | taskbar-created | tray-delete | close |\n"
-             "                wait-gone SECONDS\n");
+             "                wait-gone SECONDS | dialog CLASS\n");
     return kExitUsage;
 }
 
@@ -509,6 +787,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"menu" && argc == 2) return CmdMenu();
     if (cmd == L"taskbar-created" && argc == 2) return CmdTaskbarCreated();
     if (cmd == L"tray-delete" && argc == 2) return CmdTrayDelete();
+    if (cmd == L"dialog" && argc == 3) return CmdDialog(argv[2]);
     if (cmd == L"wait-gone" && argc == 3) {
         double seconds = 0;
         if (!ParseSeconds(argv[2], seconds)) return Usage();

@@ -37,6 +37,13 @@ int main(int argc, char** argv) {
     Line("top", std::to_string(s.WindowTop));
     Line("keyword", s.Keyword);
     Line("folders", std::to_string(s.WatchFolderSet.WatchFolderCount));
+    for (int16_t i = 0; i < s.WatchFolderSet.WatchFolderCount; ++i) {
+        const tw::WatchFolder& f = s.WatchFolderSet.WatchFolders[i];
+        Line("folder", f.Path + "|" + (f.IncludeSubfolders ? "sub" : "-"));
+    }
+    Line("internal_player", s.UseInternalPlayer ? "1" : "0");
+    Line("back", std::to_string(s.BackColor.Red) + "," + std::to_string(s.BackColor.Green) + "," +
+                     std::to_string(s.BackColor.Blue));
     const tw::TrackLibrary& lib = rec.Library;
     Line("roots", std::to_string(lib.RootCount));
     Line("registered", std::to_string(lib.RegisteredFileCount));
