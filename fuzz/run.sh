@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds the data-file loader's fuzz target with clang and runs it from a
-# seed corpus of valid files: bash fuzz/run.sh [SECONDS]
+# Builds a fuzz target with clang and runs it from a seed corpus of valid
+# inputs: bash fuzz/run.sh [SECONDS] [load_state|id3v2]
+# The data-file loader (load_state) is the default.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
+target=${2:-load_state}
+case "$target" in
+  load_state) seeds=make_fuzz_seeds ;;
+  id3v2) seeds=make_id3v2_seeds ;;
+  *) echo "unknown fuzz target: $target (load_state or id3v2)" >&2; exit 2 ;;
+esac
 build=build/fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target fuzz_load_state make_fuzz_seeds >/dev/null
+cmake --build "$build" -j2 --target "fuzz_$target" "$seeds" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"
-"$build/fuzz/make_fuzz_seeds" "$work/corpus"
+"$build/fuzz/$seeds" "$work/corpus"
 # A hang is any input over 5 s; a runaway allocation any single one over 64 MB.
-(cd "$work" && "$OLDPWD/$build/fuzz/fuzz_load_state" corpus -max_total_time="$seconds" \
+(cd "$work" && "$OLDPWD/$build/fuzz/fuzz_$target" corpus -max_total_time="$seconds" \
   -timeout=5 -malloc_limit_mb=64 -rss_limit_mb=1024 -max_len=8192 -print_final_stats=1 2>&1 |
   grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|SUMMARY')

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -17,6 +20,37 @@ enum : uint32_t {
 struct FindEntry {
     std::string name;      // long name, no path
     uint32_t attributes = 0;
+};
+
+// Random access to one open file's bytes, for readers that look at a few
+// places of a large file. Closed when destroyed.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // The file's size in bytes, as it was when it was opened.
+    virtual uint64_t Size() const = 0;
+    // Reads up to `count` bytes at `offset` into `bytes` (fewer at the end of
+    // the file, none past it); false on a read error.
+    virtual bool ReadAt(uint64_t offset, size_t count, std::string& bytes) = 0;
+};
+
+// A ByteSource over bytes held in memory.
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
+    uint64_t Size() const override { return bytes_.size(); }
+    bool ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        if (offset >= bytes_.size()) {
+            bytes.clear();
+            return true;
+        }
+        const size_t at = static_cast<size_t>(offset);
+        bytes.assign(bytes_, at, count < bytes_.size() - at ? count : bytes_.size() - at);
+        return true;
+    }
+
+private:
+    std::string bytes_;
 };
 
 // Files and folders. Paths are UTF-8 with backslash separators, as the rest
@@ -49,6 +83,14 @@ public:
     // Reads the last `count` bytes of a file (all of it when it is shorter);
     // false when the file cannot be opened or read.
     virtual bool ReadTail(const std::string& path, uint32_t count, std::string& bytes) = 0;
+    // Opens a file for reading at any offset; null when it cannot be opened.
+    // The default reads the whole file into memory, which suits fakes; real
+    // file systems keep the file open and read only what is asked for.
+    virtual std::unique_ptr<ByteSource> OpenRead(const std::string& path) {
+        std::string bytes;
+        if (!ReadWholeFile(path, bytes)) return nullptr;
+        return std::make_unique<MemorySource>(std::move(bytes));
+    }
 };
 
 }  // namespace tw
