@@ -62,9 +62,9 @@ std::string FitField(std::string s) {
 
 const char kMarkerName[] = ".tw-bench-tree";
 
-std::string MarkerText(int64_t files, int64_t folders) {
-    return "tunewhistle bench tree v1 files=" + std::to_string(files) +
-           " folders=" + std::to_string(folders) + "\n";
+std::string MarkerText(int64_t files, int64_t folders, bool frontTags) {
+    return std::string(frontTags ? "tunewhistle bench tree v1 front tags files=" : "tunewhistle bench tree v1 files=") +
+           std::to_string(files) + " folders=" + std::to_string(folders) + "\n";
 }
 
 bool ReadSmallFile(const std::string& path, std::string& text) {
@@ -126,6 +126,87 @@ std::string Mp3Bytes(TextMaker& tm, tw::TextCodec& codec, const std::string& tit
     return bytes + tag;
 }
 
+std::string Frame(const char* id, const std::string& body, int version);
+
+// A text frame of an ID3v2 tag: ASCII in ISO-8859-1, other text in UTF-16
+// with a byte-order mark (version 2.3) or UTF-8 (2.4), as taggers write them.
+std::string TextFrame(const char* id, const std::string& text, int version, bool comment) {
+    bool ascii = true;
+    for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    std::string body;
+    std::string encoded;
+    if (ascii) {
+        body.push_back('\0');
+        encoded = text;
+    } else if (version == 4) {
+        body.push_back('\3');
+        encoded = text;
+    } else {
+        body.push_back('\1');
+        encoded = "\xFF\xFE";
+        std::u16string wide;
+        for (size_t i = 0; i < text.size();) {  // the texts here are ASCII and 3-byte characters
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c < 0x80) {
+                wide.push_back(c);
+                ++i;
+            } else {
+                wide.push_back(static_cast<char16_t>(((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
+                                                     (text[i + 2] & 0x3F)));
+                i += 3;
+            }
+        }
+        for (char16_t u : wide) {
+            encoded.push_back(static_cast<char>(u & 0xFF));
+            encoded.push_back(static_cast<char>(u >> 8));
+        }
+    }
+    if (comment) body += std::string("eng", 3) + (body[0] == '\1' ? std::string("\xFF\xFE\0\0", 4) : std::string(1, '\0'));
+    body += encoded;
+    return Frame(id, body, version);
+}
+
+std::string Frame(const char* id, const std::string& body, int version) {
+    const size_t n = body.size();
+    std::string f(id, 4);
+    if (version == 4) {
+        f += {static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
+              static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F)};
+    } else {
+        f += {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8), static_cast<char>(n)};
+    }
+    f += std::string(2, '\0');
+    return f + body;
+}
+
+// An MP3 file with an ID3v2 tag at its front and no block at its end; with
+// a cover, a picture frame of 200 KB comes before the texts.
+std::string Mp3FrontTagBytes(TextMaker& tm, const std::string& title, const std::string& artist,
+                             const std::string& album, bool cover) {
+    const int version = tm.Next(2) ? 3 : 4;
+    std::string frames;
+    if (cover) {
+        std::string picture = std::string("\0image/jpeg\0\x03\0", 14) + "\xFF\xD8\xFF\xE0";
+        while (picture.size() < 200 * 1024) picture.push_back(static_cast<char>(tm.Next(256)));
+        frames += Frame("APIC", picture, version);
+    }
+    frames += TextFrame("TIT2", title, version, false);
+    frames += TextFrame("TPE1", artist, version, false);
+    frames += TextFrame("TALB", album, version, false);
+    const std::string comment = tm.Comment();
+    if (!comment.empty()) frames += TextFrame("COMM", comment, version, true);
+    frames += std::string(256 + tm.Next(1024), '\0');  // padding, as taggers leave room
+    const size_t n = frames.size();
+    std::string bytes = std::string("ID3", 3) + static_cast<char>(version) + std::string(2, '\0');
+    bytes += {static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F), static_cast<char>(n >> 7 & 0x7F),
+              static_cast<char>(n & 0x7F)};
+    bytes += frames;
+    bytes += "\xFF\xFB\x90\x64";
+    const size_t audio = bytes.size() + 200 + tm.Next(400);
+    while (bytes.size() < audio) bytes.push_back(static_cast<char>(tm.Next(256)));
+    return bytes;
+}
+
 bool ListTops(const std::string& root, std::vector<std::string>& tops) {
     tops.clear();
     DIR* d = ::opendir(root.c_str());
@@ -141,7 +222,9 @@ bool ListTops(const std::string& root, std::vector<std::string>& tops) {
     return true;
 }
 
-bool Generate(const std::string& root, int64_t files, int64_t folders, std::string& error) {
+// With front tags, every other file carries an ID3v2 tag alone, and every
+// other one of those a cover picture before its texts.
+bool Generate(const std::string& root, int64_t files, int64_t folders, bool frontTags, std::string& error) {
     tw::IconvCodec codec("CP932");
     TextMaker tm(20240607);
     const int64_t tops = std::max<int64_t>(1, (folders + 25) / 50);
@@ -175,7 +258,8 @@ bool Generate(const std::string& root, int64_t files, int64_t folders, std::stri
                 std::snprintf(name, sizeof name, "%02lld %s.%s", static_cast<long long>(i + 1),
                               title.c_str(), upper ? "MP3" : "mp3");
                 const std::string bytes =
-                    Mp3Bytes(tm, codec, title, artist, album, static_cast<int>(i + 1));
+                    frontTags && i % 2 == 1 ? Mp3FrontTagBytes(tm, title, artist, album, i % 4 == 3)
+                                            : Mp3Bytes(tm, codec, title, artist, album, static_cast<int>(i + 1));
                 if (!WriteSmallFile(subPath + "/" + name, bytes)) return fail("write " + subPath);
             }
         }
@@ -225,13 +309,13 @@ std::string TextMaker::Comment() {
     return kComments[Next(std::size(kComments))];
 }
 
-bool PrepareTree(const std::string& dir, int64_t files, int64_t folders, TreeInfo& info,
+bool PrepareTree(const std::string& dir, int64_t files, int64_t folders, bool frontTags, TreeInfo& info,
                  std::string& error) {
     info = TreeInfo{};
     info.root = dir;
     while (info.root.size() > 1 && info.root.back() == '/') info.root.pop_back();
     const std::string marker = info.root + "/" + kMarkerName;
-    const std::string want = MarkerText(files, folders);
+    const std::string want = MarkerText(files, folders, frontTags);
     std::string have;
     const bool ours = ReadSmallFile(marker, have);
     if (!ours || have != want) {
@@ -251,7 +335,7 @@ bool PrepareTree(const std::string& dir, int64_t files, int64_t folders, TreeInf
         // Marked first as incomplete, so a run that stops midway is redone.
         WriteSmallFile(marker, "incomplete\n");
         const double t0 = NowMs();
-        if (!Generate(info.root, files, folders, error)) return false;
+        if (!Generate(info.root, files, folders, frontTags, error)) return false;
         ::sync();
         info.generateMs = NowMs() - t0;
         info.generated = true;
@@ -279,21 +363,19 @@ void BuildLibrary(tw::TrackLibrary& lib, int64_t tracks, int roots) {
         std::snprintf(name, sizeof name, "%c:\\Music\\Collection %02d\\", r % 3 ? 'D' : 'E', r + 1);
         root.Path = Exact(name);
         root.Tracks.Resize(0);
-        root.Tracks.items.reserve(static_cast<size_t>(n));
         root.Folders.Resize(0);
-        root.Folders.items.push_back(tw::FolderEntry{"", -1, ""});
+        root.Folders.Append(tw::FolderEntry{"", -1, ""});
         int64_t made = 0;
         while (made < n) {
             const std::string artist = tm.Artist();
             const auto artistIndex = static_cast<int16_t>(root.Folders.size());
-            root.Folders.items.push_back(tw::FolderEntry{Exact(artist), 0, ""});
+            root.Folders.Append(tw::FolderEntry{artist, 0, ""});
             const uint32_t albums = 1 + tm.Next(6);
             for (uint32_t a = 0; a < albums && made < n; ++a) {
                 const std::string album = tm.Album();
                 std::snprintf(name, sizeof name, "%u - %s", 1970 + tm.Next(55), album.c_str());
                 const auto albumIndex = static_cast<int16_t>(root.Folders.size());
-                root.Folders.items.push_back(
-                    tw::FolderEntry{Exact(name), artistIndex, Exact(artist + "\\")});
+                root.Folders.Append(tw::FolderEntry{name, artistIndex, artist + "\\"});
                 const uint32_t count = 8 + tm.Next(9);
                 for (uint32_t i = 0; i < count && made < n; ++i, ++made) {
                     tw::TrackEntry t;
@@ -307,11 +389,13 @@ void BuildLibrary(tw::TrackLibrary& lib, int64_t tracks, int roots) {
                         t.Album = Exact(album);
                         t.Comment = Exact(tm.Comment());
                     }
-                    root.Tracks.items.push_back(std::move(t));
+                    root.Tracks.Append(t);
                 }
             }
         }
-        root.Folders.items.shrink_to_fit();
+        // As the program leaves a registered root: no spare room.
+        root.Tracks.Compact();
+        root.Folders.Compact();
         root.TrackCount = static_cast<int16_t>(root.Tracks.size());
         root.FolderCount = static_cast<int16_t>(root.Folders.size());
         root.TagsRead = root.TrackCount;

@@ -40,8 +40,10 @@ struct TreeInfo {
 };
 
 // Makes the tree under `dir` unless an earlier run left the same one there.
-// False with `error` set when `dir` holds something else.
-bool PrepareTree(const std::string& dir, int64_t files, int64_t folders, TreeInfo& info,
+// With `frontTags`, every other file has an ID3v2 tag and no ID3v1 block,
+// and half of those a 200 KB cover picture before the texts. False with
+// `error` set when `dir` holds something else.
+bool PrepareTree(const std::string& dir, int64_t files, int64_t folders, bool frontTags, TreeInfo& info,
                  std::string& error);
 
 // Fills `lib` with `tracks` tracks spread over `roots` roots, each in an

@@ -1,11 +1,14 @@
 #include "core/data_file.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
 
@@ -31,17 +34,7 @@ int16_t ClampToInt16(int v) {
 
 // Every ANSI code page holds ASCII as it is, so texts of ASCII alone (most
 // paths and names) skip the codec and its copy in both directions.
-bool IsAscii(const char* p, size_t n) {
-    uint64_t seen = 0;
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        seen |= w;
-    }
-    for (; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
-    return (seen & 0x8080808080808080ull) == 0;
-}
+bool IsAscii(const char* p, size_t n) { return IsAsciiText(p, n); }
 
 // ---- writing ----
 
@@ -52,21 +45,29 @@ public:
 
     void Int16(int16_t v) {
         const auto u = static_cast<uint16_t>(v);
-        bytes.push_back(static_cast<char>(u & 0xFF));
-        bytes.push_back(static_cast<char>(u >> 8));
+        const char two[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        bytes.append(two, 2);
     }
     void Int32(int32_t v) {
         const auto u = static_cast<uint32_t>(v);
         for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
     }
-    void Text(const std::string& utf8) {
+    void Text(std::string_view utf8) {
         if (utf8.size() <= 0xFFFF && IsAscii(utf8.data(), utf8.size())) {
             Length(utf8.size());
-            bytes += utf8;
+            bytes.append(utf8.data(), utf8.size());
             return;
         }
-        std::string ansi = codec_.ToAnsi(utf8);
-        if (ansi.size() > 0xFFFF) ansi = CutToFit(utf8);
+        // The code page's one-to-one characters through the tables, the rest
+        // through the codec: the same bytes either way.
+        scratch_.clear();
+        if (codec_.Table().ToAnsi(utf8, scratch_) && scratch_.size() <= 0xFFFF) {
+            Length(scratch_.size());
+            bytes += scratch_;
+            return;
+        }
+        std::string ansi = codec_.ToAnsi(std::string(utf8));
+        if (ansi.size() > 0xFFFF) ansi = CutToFit(std::string(utf8));
         Length(ansi.size());
         bytes += ansi;
     }
@@ -81,12 +82,102 @@ public:
         Int32(0);  // lower bound
         for (const T& item : a.items) element(item);
     }
+    // A library list. A block of ASCII texts is the file's own bytes, and
+    // blocks that follow each other in the buffer go in one piece; the
+    // others text by text through the code page.
+    template <class List, class F>
+    void Blocks(const List& list, F&& textsOneByOne) {
+        if (!list.hasStorage) {
+            Int16(0);
+            return;
+        }
+        Int16(1);
+        Int32(static_cast<int32_t>(list.size()));
+        Int32(0);  // lower bound
+        const std::vector<BlockRecord>& records = list.Records();
+        const std::string& buffer = list.Buffer();
+        size_t runAt = 0, runEnd = 0;
+        auto flush = [&] {
+            bytes.append(buffer.data() + runAt, runEnd - runAt);
+            runAt = runEnd = 0;
+        };
+        for (size_t i = 0; i < records.size(); ++i) {
+            const BlockRecord& r = records[i];
+            const size_t size = list.Block(i).size();
+            if (!r.ascii) {
+                flush();
+                if (!BlockToAnsi<List::kTexts>(buffer.data() + r.at, size)) textsOneByOne(list[i]);
+                continue;
+            }
+            if (runEnd != runAt && r.at == runEnd) {
+                runEnd += size;
+            } else {
+                flush();
+                runAt = r.at;
+                runEnd = r.at + size;
+            }
+        }
+        flush();
+    }
 
 private:
-    void Length(size_t n) {
-        bytes.push_back(static_cast<char>(n & 0xFF));
-        bytes.push_back(static_cast<char>((n >> 8) & 0xFF));
+    // A block of N texts into the code page through the tables, in one
+    // piece; false, with nothing written, when a text is not in the tables
+    // (the caller then goes text by text through the codec).
+    template <size_t N>
+    bool BlockToAnsi(const char* block, size_t size) {
+        const size_t mark = bytes.size();
+        bytes.resize(mark + size + 8);
+        char* o = bytes.data() + mark;
+        const auto* p = reinterpret_cast<const unsigned char*>(block);
+        const CodePageTable& table = codec_.Table();
+        for (size_t k = 0; k < N; ++k) {
+            const size_t n = p[0] | (p[1] << 8);
+            // Most texts of such a block are ASCII all the same.
+            const bool ascii = IsAsciiText(reinterpret_cast<const char*>(p) + 2, n);
+            size_t len = n;
+            if (ascii) {
+                std::memcpy(o + 2, p + 2, n);
+            } else if (Seen& seen = seen_[k]; seen.utf8 && seen.utf8Size == n && std::memcmp(seen.utf8, p + 2, n) == 0) {
+                len = seen.size;
+                std::memcpy(o + 2, bytes.data() + seen.at, len);
+            } else {
+                len = table.ToAnsi(p + 2, n, o + 2);
+                if (len == CodePageTable::kMiss) {
+                    bytes.resize(mark);
+                    return false;
+                }
+                seen = {p + 2, n, static_cast<size_t>(o + 2 - bytes.data()), len};
+            }
+            o[0] = static_cast<char>(len & 0xFF);
+            o[1] = static_cast<char>(len >> 8);
+            o += 2 + len;
+            p += 2 + n;
+            if (k == 0) {  // the number
+                o[0] = static_cast<char>(p[0]);
+                o[1] = static_cast<char>(p[1]);
+                o += 2;
+                p += 2;
+            }
+        }
+        bytes.resize(static_cast<size_t>(o - bytes.data()));
+        return true;
     }
+
+    // The last text converted in each place of a block: tracks of one album
+    // lie together and share their artist and album, so most code-page
+    // texts are converted once and then copied.
+    struct Seen {
+        const unsigned char* utf8 = nullptr;
+        size_t utf8Size = 0, at = 0, size = 0;
+    };
+    Seen seen_[5];
+
+    void Length(size_t n) {
+        const char two[2] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF)};
+        bytes.append(two, 2);
+    }
+    std::string scratch_;
     // Drops whole UTF-8 characters from the end until the code-page form
     // fits the 16-bit length prefix.
     std::string CutToFit(std::string utf8) {
@@ -199,9 +290,150 @@ public:
             if (!ok) return;
         }
     }
+    // A library list into its blocks, in one pass over the file's bytes.
+    // Text is copied as it stands while it is ASCII (the file's shape is the
+    // blocks' own) and goes through the code page's tables, or the codec
+    // where they fall short, when it is not. The blocks are made in a
+    // scratch that is reused from list to list and then copied once, at
+    // their size, into the list.
+    template <size_t N, class List>
+    void Blocks(List& list, size_t minElementSize, std::vector<int16_t>& numbers) {
+        list.Clear();
+        numbers.clear();
+        const int16_t dims = Int16();
+        if (!ok || dims == 0) return;
+        if (dims != 1) return Fail();
+        const int32_t count = Int32();
+        const int32_t lower = Int32();
+        if (!ok) return;
+        if (count < 0 || lower != 0) return Fail();
+        if (static_cast<size_t>(count) > (b_.size() - pos_) / minElementSize) return Fail();
+        list.hasStorage = true;
+
+        std::vector<BlockRecord>& records = list.Records();
+        records.resize(static_cast<size_t>(count));
+        numbers.resize(static_cast<size_t>(count));
+        // Plain locals in the loop: stores through a char pointer could
+        // alias any member, which would be read again after each.
+        BlockRecord* const recordsAt = records.data();
+        int16_t* const numbersAt = numbers.data();
+        const auto* in = reinterpret_cast<const unsigned char*>(b_.data());
+        const unsigned char* p = in + pos_;
+        const unsigned char* const end = in + b_.size();
+        const CodePageTable& table = codec_.Table();
+        char* out = scratch_.get();
+        size_t room = scratchSize_, used = 0;
+        for (size_t e = 0; e < static_cast<size_t>(count); ++e) {
+            const size_t blockAt = used;
+            bool ascii = true;
+            for (size_t k = 0; k < N; ++k) {
+                const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
+                if (static_cast<size_t>(end - p) < 2 + after) return Fail();
+                const size_t n = p[0] | (p[1] << 8);
+                if (static_cast<size_t>(end - p) - 2 - after < n) return Fail();
+                if (room - used < 2 + 3 * n + after + 16) {
+                    out = Room(used, 2 + 3 * n + after + 16) - used;
+                    room = scratchSize_;
+                }
+                char* o = out + used;
+                size_t len = n;
+                if (!CopyAscii(p + 2, n, o + 2, static_cast<size_t>(end - p) - 2)) {
+                    ascii = false;
+                    len = table.ToUtf8(p + 2, n, o + 2);
+                    if (len == CodePageTable::kMiss || len > TextBlocks<1>::kMaxText)
+                        len = ConvertSlowly(p + 2, n, o + 2);
+                }
+                o[0] = static_cast<char>(len & 0xFF);
+                o[1] = static_cast<char>(len >> 8);
+                p += 2 + n;
+                used += 2 + len;
+                if (k == 0) {
+                    o[2 + len] = static_cast<char>(p[0]);
+                    o[3 + len] = static_cast<char>(p[1]);
+                    numbersAt[e] = static_cast<int16_t>(p[0] | (p[1] << 8));
+                    p += 2;
+                    used += 2;
+                }
+            }
+            recordsAt[e] = {static_cast<uint32_t>(blockAt), ascii};
+        }
+        pos_ = static_cast<size_t>(p - in);
+        // Blocks are found by 32-bit offsets: no list of a real library
+        // comes near 4 GB, and a file that claims one is refused.
+        if (used > UINT32_MAX) return Fail();
+        list.Buffer().assign(scratch_.get(), used);
+        list.MarkPacked();
+    }
     void Fail() { ok = false; }
 
 private:
+    // An entry's texts (from `from` to `to` in the file) into `out` through
+    // the code page's tables, written in place; where the tables fall short,
+    // text by text through the codec.
+    // The scratch with room for `more` bytes after the first `used`, grown
+    // by half (keeping what it holds) when it has not.
+    char* Room(size_t used, size_t more) {
+        if (scratchSize_ - used < more) {
+            const size_t size = std::max(scratchSize_ + scratchSize_ / 2, used + more + 4096);
+            std::unique_ptr<char[]> bigger(new char[size]);
+            if (used) std::memcpy(bigger.get(), scratch_.get(), used);
+            scratch_ = std::move(bigger);
+            scratchSize_ = size;
+        }
+        return scratch_.get() + used;
+    }
+    // Copies n bytes while they are ASCII; false at the first that is not
+    // (what was copied is then of no use). A short text, most of them, is
+    // moved as sixteen bytes when the file has them (only the first n are
+    // judged); the `to` side must then have room for sixteen. Longer ones
+    // go eight bytes a step, the last step overlapping the one before.
+    static bool CopyAscii(const unsigned char* from, size_t n, char* to, size_t readable) {
+        constexpr uint64_t kHigh = 0x8080808080808080ull;
+        // Byte masks of the first n of sixteen bytes, in memory order.
+        static constexpr unsigned char kFirst[32] = {
+            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        uint64_t a, b;
+        if (n <= 16 && readable >= 16) {
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + 8, 8);
+            std::memcpy(to, &a, 8);
+            std::memcpy(to + 8, &b, 8);
+            uint64_t ma, mb;
+            std::memcpy(&ma, kFirst + 16 - n, 8);
+            std::memcpy(&mb, kFirst + 24 - n, 8);
+            return (((a & ma) | (b & mb)) & kHigh) == 0;
+        }
+        if (n >= 8) {
+            uint64_t seen = 0;
+            size_t i = 0;
+            for (; i + 8 <= n; i += 8) {
+                std::memcpy(&a, from + i, 8);
+                seen |= a;
+                std::memcpy(to + i, &a, 8);
+            }
+            std::memcpy(&a, from + n - 8, 8);
+            std::memcpy(to + n - 8, &a, 8);
+            return ((seen | a) & kHigh) == 0;
+        }
+        unsigned seen = 0;
+        for (size_t i = 0; i < n; ++i) {
+            seen |= from[i];
+            to[i] = static_cast<char>(from[i]);
+        }
+        return seen < 0x80;
+    }
+    // A text the tables do not hold, or that outgrows a count in UTF-8,
+    // through the codec (and cut to fit) into room for 3 n bytes: the
+    // codec makes no more than three UTF-8 bytes a code-page byte either.
+    size_t ConvertSlowly(const unsigned char* ansi, size_t n, char* out) {
+        const std::string utf8 = codec_.FromAnsi(std::string(reinterpret_cast<const char*>(ansi), n));
+        std::string_view text(utf8);
+        if (text.size() > TextBlocks<1>::kMaxText) text = TextBlocks<1>::CutUtf8(text, TextBlocks<1>::kMaxText);
+        if (text.size() > 3 * n) text = TextBlocks<1>::CutUtf8(text, 3 * n);
+        std::memcpy(out, text.data(), text.size());
+        return text.size();
+    }
+
     bool Need(size_t n) {
         if (!ok || b_.size() - pos_ < n) {
             ok = false;
@@ -214,6 +446,8 @@ private:
     const std::string& b_;
     size_t pos_ = 0;
     TextCodec& codec_;
+    std::unique_ptr<char[]> scratch_;  // the blocks of the list being read
+    size_t scratchSize_ = 0;
 };
 
 void ReadSettings(Reader& r, Settings& s) {
@@ -254,13 +488,23 @@ void ReadHit(Reader& r, SearchHit& h) {
     h.FileName = r.Text();
 }
 
+// Whether the numbers of the first `count` entries (all of them, when
+// there are fewer) lie in [low, high].
+bool NumbersWithin(const std::vector<int16_t>& numbers, int16_t count, int low, int high) {
+    const size_t n = std::min(numbers.size(), static_cast<size_t>(std::max<int16_t>(count, 0)));
+    for (size_t i = 0; i < n; ++i)
+        if (numbers[i] < low || numbers[i] > high) return false;
+    return true;
+}
+
 bool CountFits(int16_t count, size_t size) {
     return count >= 0 && static_cast<size_t>(count) <= size;
 }
 
 // The rest of the program indexes the lists by their counts and follows
 // folder and parent indexes; a record that would send it out of range is
-// refused here rather than trusted.
+// refused here rather than trusted. The indexes themselves are checked as
+// each root is read (NumbersWithin).
 bool Consistent(const StateRecord& rec) {
     const auto& wf = rec.Settings.WatchFolderSet;
     if (!CountFits(wf.WatchFolderCount, wf.WatchFolders.size())) return false;
@@ -269,14 +513,6 @@ bool Consistent(const StateRecord& rec) {
     for (const RootEntry& root : lib.LibraryRoots.items) {
         if (!CountFits(root.TrackCount, root.Tracks.size())) return false;
         if (!CountFits(root.FolderCount, root.Folders.size())) return false;
-        for (int16_t i = 0; i < root.TrackCount; ++i) {
-            const int16_t f = root.Tracks[i].FolderIndex;
-            if (f < 0 || f >= root.FolderCount) return false;
-        }
-        for (int16_t i = 0; i < root.FolderCount; ++i) {
-            const int16_t p = root.Folders[i].Parent;
-            if (p < -1 || p >= root.FolderCount) return false;
-        }
     }
     if (!CountFits(rec.PlayCount, rec.PlayList.size())) return false;
     if (!CountFits(rec.Search.SearchHitCount, rec.Search.SearchHits.size())) return false;
@@ -325,10 +561,8 @@ size_t SizeHint(const StateRecord& rec) {
     size_t n = 4096;
     for (const RootEntry& root : rec.Library.LibraryRoots.items) {
         n += 64 + root.Path.size();
-        for (const TrackEntry& t : root.Tracks.items)
-            n += 12 + t.FileName.size() + t.Title.size() + t.Artist.size() + t.Album.size() +
-                 t.Comment.size();
-        for (const FolderEntry& f : root.Folders.items) n += 6 + f.Name.size() + f.PathFromRoot.size();
+        n += root.Tracks.Buffer().size() + 2 * root.Tracks.size();
+        n += root.Folders.Buffer().size() + 2 * root.Folders.size();
     }
     return n;
 }
@@ -344,7 +578,7 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     const TrackLibrary& lib = rec.Library;
     w.Array(lib.LibraryRoots, [&](const RootEntry& root) {
         w.Text(root.Path);
-        w.Array(root.Tracks, [&](const TrackEntry& t) {
+        w.Blocks(root.Tracks, [&](const TrackView& t) {
             w.Text(t.FileName);
             w.Int16(t.FolderIndex);
             w.Text(t.Title);
@@ -353,7 +587,7 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
             w.Text(t.Comment);
         });
         w.Int16(root.TrackCount);
-        w.Array(root.Folders, [&](const FolderEntry& f) {
+        w.Blocks(root.Folders, [&](const FolderView& f) {
             w.Text(f.Name);
             w.Int16(f.Parent);
             w.Text(f.PathFromRoot);
@@ -382,24 +616,18 @@ bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
     ReadSettings(r, rec.Settings);
 
     TrackLibrary& lib = rec.Library;
+    std::vector<int16_t> folderIndexes, parents;  // reused from root to root
     r.Array(lib.LibraryRoots, kMinRoot, [&](RootEntry& root) {
         root.Path = r.Text();
-        r.Array(root.Tracks, kMinTrack, [&](TrackEntry& t) {
-            t.FileName = r.Text();
-            t.FolderIndex = r.Int16();
-            t.Title = r.Text();
-            t.Artist = r.Text();
-            t.Album = r.Text();
-            t.Comment = r.Text();
-        });
+        r.Blocks<5>(root.Tracks, kMinTrack, folderIndexes);
         root.TrackCount = r.Int16();
-        r.Array(root.Folders, kMinFolder, [&](FolderEntry& f) {
-            f.Name = r.Text();
-            f.Parent = r.Int16();
-            f.PathFromRoot = r.Text();
-        });
+        r.Blocks<2>(root.Folders, kMinFolder, parents);
         root.FolderCount = r.Int16();
         root.TagsRead = r.Int16();
+        // Tracks name their folder, folders their parent (-1 for the root).
+        if (!NumbersWithin(folderIndexes, root.TrackCount, 0, root.FolderCount - 1) ||
+            !NumbersWithin(parents, root.FolderCount, -1, root.FolderCount - 1))
+            r.Fail();
     });
     lib.RootCount = r.Int16();
     lib.RegisteredFileCount = r.Int32();

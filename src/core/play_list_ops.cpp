@@ -64,9 +64,9 @@ bool RenameCurrentFile(AppContext& ctx) {
         RootEntry& root = lib.LibraryRoots[r];
         if (root.Path != old.RootPath) continue;
         for (int16_t t = 0; t < root.TrackCount; ++t) {
-            TrackEntry& track = root.Tracks[t];
-            if (RelativeFolderPath(root.Folders[track.FolderIndex]) == old.FolderPath && track.FileName == old.FileName)
-                track.FileName = newName;
+            const TrackView track = root.Tracks[t];
+            if (track.FileName == old.FileName && RelativeFolderPath(root.Folders[track.FolderIndex]) == old.FolderPath)
+                root.Tracks.SetFileName(t, newName);
         }
     }
     return true;

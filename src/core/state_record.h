@@ -4,7 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "core/text_blocks.h"
 
 namespace tw {
 
@@ -85,11 +88,50 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
+// A track as built or compared: its own texts. The library keeps its
+// tracks compactly (TrackList) and hands out TrackViews.
 struct TrackEntry {
     std::string FileName;
     int16_t FolderIndex = 0;
     std::string Title, Artist, Album, Comment;
     bool operator==(const TrackEntry&) const = default;
+};
+
+// A track of the library: views of its texts, valid until the list
+// changes.
+struct TrackView {
+    std::string_view FileName;
+    int16_t FolderIndex = 0;
+    std::string_view Title, Artist, Album, Comment;
+};
+
+class TrackList : public TextBlocks<5> {
+public:
+    TrackView operator[](size_t i) const {
+        const Texts t = TextsOf(i);
+        return {t[0], NumberAfter(t[0]), t[1], t[2], t[3], t[4]};
+    }
+    void Append(const TrackEntry& t) { TextBlocks::Append({t.FileName, t.Title, t.Artist, t.Album, t.Comment}, t.FolderIndex); }
+    // A track as registered: its name and folder, no tag texts yet.
+    void Append(std::string_view fileName, int16_t folderIndex) { TextBlocks::Append({fileName, {}, {}, {}, {}}, folderIndex); }
+    void SetFileName(size_t i, std::string_view fileName) {
+        const Texts t = TextsOf(i);
+        TextBlocks::Set(i, {fileName, t[1], t[2], t[3], t[4]});
+    }
+    void SetTags(size_t i, std::string_view title, std::string_view artist, std::string_view album,
+                 std::string_view comment) {
+        TextBlocks::Set(i, {TextsOf(i)[0], title, artist, album, comment});
+    }
+    void SetFolderIndex(size_t i, int16_t folderIndex) { SetNumber(i, folderIndex); }
+    void Set(size_t i, const TrackEntry& t) {
+        TextBlocks::Set(i, {t.FileName, t.Title, t.Artist, t.Album, t.Comment});
+        SetNumber(i, t.FolderIndex);
+    }
+    TrackEntry Entry(size_t i) const {
+        const TrackView v = (*this)[i];
+        return {std::string(v.FileName), v.FolderIndex, std::string(v.Title), std::string(v.Artist),
+                std::string(v.Album), std::string(v.Comment)};
+    }
 };
 
 struct FolderEntry {
@@ -99,17 +141,46 @@ struct FolderEntry {
     bool operator==(const FolderEntry&) const = default;
 };
 
+struct FolderView {
+    std::string_view Name;
+    int16_t Parent = -1;
+    std::string_view PathFromRoot;
+};
+
+class FolderList : public TextBlocks<2> {
+public:
+    FolderView operator[](size_t i) const {
+        const Texts t = TextsOf(i);
+        return {t[0], NumberAfter(t[0]), t[1]};
+    }
+    void Append(const FolderEntry& f) { TextBlocks::Append({f.Name, f.PathFromRoot}, f.Parent); }
+    void Set(size_t i, const FolderEntry& f) {
+        TextBlocks::Set(i, {f.Name, f.PathFromRoot});
+        SetNumber(i, f.Parent);
+    }
+    void SetParent(size_t i, int16_t parent) { SetNumber(i, parent); }
+    FolderEntry Entry(size_t i) const {
+        const FolderView v = (*this)[i];
+        return {std::string(v.Name), v.Parent, std::string(v.PathFromRoot)};
+    }
+};
+
 // A track's folder relative to its root: PathFromRoot, Name and a
 // backslash, or empty for the root folder itself.
-inline std::string RelativeFolderPath(const FolderEntry& f) {
-    return f.Name.empty() ? f.PathFromRoot : f.PathFromRoot + f.Name + "\\";
+inline std::string RelativeFolderPath(const FolderView& f) {
+    std::string path(f.PathFromRoot);
+    if (!f.Name.empty()) {
+        path += f.Name;
+        path += '\\';
+    }
+    return path;
 }
 
 struct RootEntry {
     std::string Path;
-    StoredArray<TrackEntry> Tracks;
+    TrackList Tracks;
     int16_t TrackCount = 0;
-    StoredArray<FolderEntry> Folders;
+    FolderList Folders;
     int16_t FolderCount = 0;
     int16_t TagsRead = 0;
     bool operator==(const RootEntry&) const = default;
@@ -160,6 +231,22 @@ bool AppendCapped(StoredArray<T>& list, int16_t& count, T item) {
     list.items.push_back(std::move(item));
     ++count;
     return true;
+}
+
+// The same for the library's compact lists, from whole entries.
+template <class List, class Entry>
+bool AppendCappedEntry(List& list, int16_t& count, const Entry& item) {
+    if (count >= kMaxListCount || count < 0) return false;
+    if (list.size() > static_cast<size_t>(count)) list.Resize(static_cast<size_t>(count));
+    list.Append(item);
+    ++count;
+    return true;
+}
+inline bool AppendCapped(TrackList& list, int16_t& count, const TrackEntry& item) {
+    return AppendCappedEntry(list, count, item);
+}
+inline bool AppendCapped(FolderList& list, int16_t& count, const FolderEntry& item) {
+    return AppendCappedEntry(list, count, item);
 }
 
 }  // namespace tw

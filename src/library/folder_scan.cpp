@@ -17,8 +17,11 @@ bool CancelSeen(const AppContext& ctx) { return ctx.run.CancelRequested || ctx.r
 
 // Full path of folder k of a root, without the trailing backslash.
 std::string FolderFullPath(const RootEntry& root, int16_t k) {
-    const FolderEntry& f = root.Folders[k];
-    return root.Path + f.PathFromRoot + f.Name;
+    const FolderView f = root.Folders[k];
+    std::string path = root.Path;
+    path += f.PathFromRoot;
+    path += f.Name;
+    return path;
 }
 
 constexpr uint32_t kListMasks[] = {16, 18, 20, 22};
@@ -75,11 +78,15 @@ void ScanFolderFiles(AppContext& ctx, int16_t k) {
     std::vector<FindEntry> found;
     if (!ctx.platform.files->FindEntries(pattern, found)) return;
     TrackLibrary& lib = ctx.live.Library;
-    for (FindEntry& e : found) {
-        if (AppendCapped(root.Tracks, root.TrackCount, TrackEntry{std::move(e.name), k, {}, {}, {}, {}}))
-            ++lib.RegisteredFileCount;
-        else
+    for (const FindEntry& e : found) {
+        if (root.TrackCount >= kMaxListCount) {
             ++ctx.run.FilesOverLimit;
+            continue;
+        }
+        if (root.Tracks.size() > static_cast<size_t>(root.TrackCount)) root.Tracks.Resize(root.TrackCount);
+        root.Tracks.Append(e.name, k);
+        ++root.TrackCount;
+        ++lib.RegisteredFileCount;
     }
 }
 
@@ -89,10 +96,8 @@ void WalkSubfolders(AppContext& ctx, int16_t k, bool includeSubfolders) {
     const std::vector<std::string> names = ListSubfolders(ctx, path);
     if (CancelSeen(ctx) || !includeSubfolders) return;
     for (const std::string& name : names) {
-        RootEntry& root = LastRoot(ctx);  // re-read: the arrays grow below
-        const FolderEntry& parent = root.Folders[k];
-        FolderEntry child{name, k,
-                          parent.PathFromRoot + parent.Name + (parent.Name.empty() ? "" : "\\")};
+        RootEntry& root = LastRoot(ctx);  // re-read: the lists grow below
+        FolderEntry child{name, k, RelativeFolderPath(root.Folders[k])};
         const int16_t n = root.FolderCount;
         if (!AppendCapped(root.Folders, root.FolderCount, std::move(child))) {
             ++ctx.run.FoldersOverLimit;
@@ -112,6 +117,10 @@ bool RegisterRoot(AppContext& ctx, const std::string& path, bool includeSubfolde
     if (!AppendCapped(lib.LibraryRoots, lib.RootCount, std::move(root))) return false;
     ScanFolderFiles(ctx, 0);
     WalkSubfolders(ctx, 0, includeSubfolders);
+    // The lists grew by doubling: give the spare room back.
+    RootEntry& done = LastRoot(ctx);
+    done.Tracks.Compact();
+    done.Folders.Compact();
     return true;
 }
 

@@ -56,9 +56,12 @@ std::string CutAtNul(const std::string& text) {
 bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag) {
     tag = TagBlock{};
     if (path.find_first_not_of(' ') == std::string::npos || !EndsWithMp3(path)) return false;
+    const std::unique_ptr<ByteSource> file = fs.OpenRead(path);
+    if (!file) return false;
+    const uint64_t size = file->Size();
     std::string block;
-    if (!fs.ReadTail(path, kTagSize, block) || block.size() != kTagSize) return false;
-    if (block.compare(0, 3, "TAG") != 0) return false;
+    if (size >= kTagSize && !file->ReadAt(size - kTagSize, kTagSize, block)) return false;
+    if (block.size() != kTagSize || block.compare(0, 3, "TAG") != 0) return false;
     tag.Marker = Field(codec, block, 0, 3);
     tag.Title = Field(codec, block, 3, 30);
     tag.Artist = Field(codec, block, 33, 30);
@@ -74,8 +77,8 @@ void ReadRootTags(AppContext& ctx, int16_t r) {
     std::string path;  // reused: one buffer for every file's path
     for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
         RootEntry& root = lib.LibraryRoots[r];
-        TrackEntry& track = root.Tracks[i];
-        const FolderEntry& folder = root.Folders[track.FolderIndex];
+        const TrackView track = root.Tracks[i];
+        const FolderView folder = root.Folders[track.FolderIndex];
         path.assign(root.Path);
         path += folder.PathFromRoot;  // RelativeFolderPath, without its temporaries
         if (!folder.Name.empty()) {
@@ -85,15 +88,19 @@ void ReadRootTags(AppContext& ctx, int16_t r) {
         path += track.FileName;
         TagBlock tag;
         ReadTag(*ctx.platform.files, *ctx.platform.codec, path, tag);  // empty fields when none
-        track.Title = std::move(tag.Title);
-        track.Artist = std::move(tag.Artist);
-        track.Album = std::move(tag.Album);
-        track.Comment = std::move(tag.Comment);
+        // Writing texts appends a block; a file without a tag whose track
+        // has none either is left as it is.
+        const bool hadTags = !track.Title.empty() || !track.Artist.empty() || !track.Album.empty() ||
+                             !track.Comment.empty();
+        if (hadTags || !tag.Title.empty() || !tag.Artist.empty() || !tag.Album.empty() || !tag.Comment.empty())
+            root.Tracks.SetTags(i, tag.Title, tag.Artist, tag.Album, tag.Comment);
         ++root.TagsRead;
         ++lib.TagsReadCount;
         ctx.platform.pump->Yield();
-        if (ctx.run.CancelRequested || ctx.run.Quitting) return;
+        if (ctx.run.CancelRequested || ctx.run.Quitting) break;
     }
+    // Each tag read left the track's first block behind.
+    lib.LibraryRoots[r].Tracks.Compact();
 }
 
 }  // namespace tw

@@ -34,11 +34,11 @@ uint64_t FoldWord(char* p) {
 
 }  // namespace
 
-bool UpperAsciiInPlace(std::string& text) {
+bool UpperAsciiInPlace(std::string& text) { return UpperAsciiInPlace(text.data(), text.size()); }
+
+bool UpperAsciiInPlace(char* p, size_t n) {
     // Eight bytes at a time: the search folds every track's text, so this
     // loop is the hottest in it.
-    char* p = text.data();
-    const size_t n = text.size();
     if (n < 8) {
         bool ascii = true;
         for (size_t i = 0; i < n; ++i) {

@@ -1,5 +1,9 @@
 #pragma once
+#include <cstddef>
+#include <memory>
 #include <string>
+
+#include "platform/code_page_table.h"
 
 namespace tw {
 
@@ -8,7 +12,10 @@ namespace tw {
 // cannot hold become its replacement character; neither direction fails.
 class TextCodec {
 public:
-    virtual ~TextCodec() = default;
+    TextCodec() = default;
+    TextCodec(const TextCodec&) = delete;
+    TextCodec& operator=(const TextCodec&) = delete;
+    virtual ~TextCodec();
     virtual std::string ToAnsi(const std::string& utf8) = 0;
     virtual std::string FromAnsi(const std::string& ansi) = 0;
     // Upper case by the platform's case mapping; ASCII letters always fold
@@ -19,10 +26,18 @@ public:
     // text they fold. By default it goes through ToUpper, so the two never
     // disagree; a codec may override it to spare the copy.
     virtual void UpperInPlace(std::string& utf8);
+
+    // The code page's one-to-one characters as tables, learned from this
+    // codec at the first use: the fast way for the data file's many texts.
+    const CodePageTable& Table();
+
+private:
+    std::unique_ptr<CodePageTable> table_;
 };
 
 // Folds ASCII letters in place; true when the text held only ASCII, so an
 // implementation knows whether anything is left for its own mapping.
 bool UpperAsciiInPlace(std::string& text);
+bool UpperAsciiInPlace(char* text, size_t size);
 
 }  // namespace tw

@@ -1,5 +1,7 @@
 #include "search/keyword_search.h"
 
+#include <cstring>
+
 #include "core/app_context.h"
 #include "platform/message_pump.h"
 #include "platform/text_codec.h"
@@ -33,9 +35,9 @@ std::vector<std::string> UpperWords(AppContext& ctx) {
 
 // TrackText into `text`, replacing what it held: the search reuses one
 // buffer for every track instead of building each text from temporaries.
-void BuildTrackText(const Settings& set, const RootEntry& root, const TrackEntry& track,
+void BuildTrackText(const Settings& set, const RootEntry& root, const TrackView& track,
                     std::string& text) {
-    const FolderEntry& folder = root.Folders[track.FolderIndex];
+    const FolderView folder = root.Folders[track.FolderIndex];
     text.clear();
     if (set.MatchPath) {
         text += folder.PathFromRoot;
@@ -44,7 +46,7 @@ void BuildTrackText(const Settings& set, const RootEntry& root, const TrackEntry
     if (!folder.Name.empty()) text += '\\';
     if (set.MatchFileName) text += track.FileName;
     if (set.UseTagInfo) {
-        auto field = [&text](VBool chosen, const std::string& value) {
+        auto field = [&text](VBool chosen, std::string_view value) {
             if (!chosen) return;
             text += ' ';
             text += value;
@@ -55,6 +57,85 @@ void BuildTrackText(const Settings& set, const RootEntry& root, const TrackEntry
         field(set.MatchTrackName, track.Title);
     }
 }
+
+
+// Which of a track's texts the search looks at, in the order they lie in
+// its block: the file name, then title, artist, album and comment.
+struct FieldChoice {
+    bool chosen[5] = {};
+    bool all = false;
+};
+
+FieldChoice ChoiceOf(const Settings& set) {
+    FieldChoice c;
+    const bool tags = set.UseTagInfo;
+    c.chosen[0] = set.MatchFileName;
+    c.chosen[1] = tags && set.MatchTrackName;
+    c.chosen[2] = tags && set.MatchArtist;
+    c.chosen[3] = tags && set.MatchAlbum;
+    c.chosen[4] = tags && set.MatchComment;
+    c.all = c.chosen[0] && c.chosen[1] && c.chosen[2] && c.chosen[3] && c.chosen[4];
+    return c;
+}
+
+// The text a track is matched against, in one buffer reused from track to
+// track: the folder part (its path and a backslash), upper-cased once for
+// every run of tracks in the same folder, then the track's block as it
+// lies from its file name on, with each count and the folder number
+// blanked and each text not chosen blanked too. A word never holds a space,
+// so it is found here exactly when it is found in TrackText, whose texts are
+// joined by spaces in another order; and it can only run from the folder
+// into the file name, as there.
+class SearchText {
+public:
+    SearchText(const Settings& set, const FieldChoice& choice, TextCodec& codec)
+        : set_(set), choice_(choice), codec_(codec) {}
+
+    const std::string& Of(const RootEntry& root, int16_t folderIndex, std::string_view block, bool ascii) {
+        if (&root != root_ || folderIndex != folder_) LoadFolder(root, folderIndex);
+        text_.resize(prefix_);
+        text_.append(block.data() + 2, block.size() - 2);
+        char* p = text_.data() + prefix_;
+        size_t n = TrackList::Count(block.data());
+        for (int k = 0;; ++k) {
+            if (!choice_.all && !choice_.chosen[k]) std::memset(p, ' ', n);
+            p += n;
+            if (k == 4) break;
+            const size_t gap = k == 0 ? 4 : 2;  // the folder number follows the file name
+            n = TrackList::Count(p + gap - 2);
+            std::memset(p, ' ', gap);
+            p += gap;
+        }
+        // Every codec folds ASCII letters alone the same way; only other
+        // text needs its mapping (and the folder part is folded already).
+        if (ascii) UpperAsciiInPlace(text_.data() + prefix_, text_.size() - prefix_);
+        else codec_.UpperInPlace(text_);
+        return text_;
+    }
+
+private:
+    void LoadFolder(const RootEntry& root, int16_t index) {
+        root_ = &root;
+        folder_ = index;
+        const FolderView f = root.Folders[index];
+        text_.clear();
+        if (set_.MatchPath) {
+            text_ += f.PathFromRoot;
+            text_ += f.Name;
+        }
+        if (!f.Name.empty()) text_ += '\\';
+        codec_.UpperInPlace(text_);
+        prefix_ = text_.size();
+    }
+
+    const Settings& set_;
+    const FieldChoice& choice_;
+    TextCodec& codec_;
+    const RootEntry* root_ = nullptr;
+    int folder_ = -1;
+    size_t prefix_ = 0;
+    std::string text_;
+};
 
 }  // namespace
 
@@ -98,19 +179,22 @@ void SearchTracks(AppContext& ctx, const std::string& keyword) {
     const std::vector<std::string> words = UpperWords(ctx);
     TextCodec& codec = *ctx.platform.codec;
     const TrackLibrary& lib = ctx.live.Library;
-    std::string text;
+    const FieldChoice choice = ChoiceOf(ctx.live.Settings);
+    SearchText searchText(ctx.live.Settings, choice, codec);
     for (int16_t r = 0; r < lib.RootCount; ++r) {
         const RootEntry& root = lib.LibraryRoots[r];
+        const std::vector<BlockRecord>& records = root.Tracks.Records();
         for (int16_t t = 0; t < root.TrackCount; ++t) {
             ctx.platform.pump->Yield();
             if (ctx.run.CancelRequested || ctx.run.Quitting) return;
-            const TrackEntry& track = root.Tracks[t];
-            BuildTrackText(ctx.live.Settings, root, track, text);
-            codec.UpperInPlace(text);
+            const std::string_view block = root.Tracks.Block(t);
+            const int16_t folderIndex = TrackList::NumberAfter(block.substr(2, TrackList::Count(block.data())));
+            const std::string& text = searchText.Of(root, folderIndex, block, records[t].ascii);
             if (!AllFound(words, text)) continue;
+            const TrackView track = root.Tracks[t];
             AppendCapped(s.SearchHits, s.SearchHitCount,
                          SearchHit{root.Path, RelativeFolderPath(root.Folders[track.FolderIndex]),
-                                   track.FileName});
+                                   std::string(track.FileName)});
             if (s.SearchHitCount >= maxHits) return;
         }
     }

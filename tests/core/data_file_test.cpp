@@ -191,6 +191,60 @@ TEST_F(DataFile, ListsAtTheSixteenBitLimitStayThere) {
     EXPECT_EQ(bytes.substr(countAt, 2), Bytes({0xFF, 0x7F}));
 }
 
+// A file whose only track has the given code-page texts, made by writing
+// placeholders and putting the raw texts in their place.
+std::string FileWithTrackTexts(TextCodec& codec, const std::vector<std::string>& raw, int16_t folder) {
+    StateRecord rec = DefaultRecord();
+    RootEntry root;
+    root.Path = "D:\\m\\";
+    for (int i = 0; i <= folder; ++i) AppendCapped(root.Folders, root.FolderCount, FolderEntry{"f", -1, ""});
+    AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"@0@", folder, "@1@", "@2@", "@3@", "@4@"});
+    AppendCapped(rec.Library.LibraryRoots, rec.Library.RootCount, root);
+    std::string bytes = EncodeState(rec, codec);
+    for (size_t k = 0; k < raw.size(); ++k) {
+        const std::string mark = "@" + std::to_string(k) + "@";
+        const size_t at = bytes.find(mark);
+        std::string counted = Bytes({static_cast<int>(raw[k].size() & 0xFF), static_cast<int>(raw[k].size() >> 8)});
+        bytes.replace(at - 2, 2 + mark.size(), counted + raw[k]);
+    }
+    return bytes;
+}
+
+// The library's lists are decoded in one pass straight into their blocks;
+// every text must come out as the codec alone makes it, whatever its
+// length, its characters or the numbers around it.
+TEST_F(DataFile, LibraryTextsDecodeAsTheCodecMakesThem) {
+    const std::string kana(30000, '\xB1');  // half-width katakana: 3 bytes each in UTF-8
+    std::string mixed;
+    for (int i = 0; i < 60; ++i) mixed += codec.ToAnsi("桜 a") + "b";
+    struct Case { const char* name; std::vector<std::string> raw; int16_t folder; } cases[] = {
+        {"ascii", {"01 a.mp3", "Title", "", "Album", "c"}, 0},
+        {"japanese", {codec.ToAnsi("春.mp3"), codec.ToAnsi("春の歌"), "Artist", codec.ToAnsi("ｱﾙﾊﾞﾑ"), ""}, 1},
+        {"long ascii texts", {std::string(200, 'x'), std::string(128, 'y'), std::string(300, 'z'), "", ""}, 0},
+        {"a folder number with its top bit", {"a.mp3", "", "", "", ""}, 200},
+        {"long mixed text", {"a.mp3", mixed, "", "", mixed.substr(0, 129)}, 130},
+        {"a lead byte at the end", {"a.mp3", "ab\x82", "", "", ""}, 0},
+        {"a byte the code page lacks", {"a.mp3", "x\xA0y", "\xFD", "", ""}, 0},
+        {"longer than a count in UTF-8", {"a.mp3", kana, "", "", ""}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StateRecord back = Decode(FileWithTrackTexts(codec, c.raw, c.folder));
+        const RootEntry& root = back.Library.LibraryRoots[0];
+        ASSERT_EQ(root.Tracks.size(), 1u);
+        const TrackView t = root.Tracks[0];
+        const std::string_view got[5] = {t.FileName, t.Title, t.Artist, t.Album, t.Comment};
+        for (size_t k = 0; k < 5; ++k) {
+            std::string expected = codec.FromAnsi(c.raw[k]);
+            if (expected.size() > 65535) expected = std::string(TrackList::CutUtf8(expected, 65535));
+            EXPECT_EQ(got[k], expected) << "text " << k;
+        }
+        EXPECT_EQ(t.FolderIndex, c.folder);
+        // And what was read is written back as the codec writes it.
+        EXPECT_EQ(Decode(EncodeState(back, codec)), back);
+    }
+}
+
 // Hand-made files that no writer produces: each must be refused quickly.
 TEST_F(DataFile, RefusesImpossibleCountsAndShapes) {
     const std::string good = EncodeState(DefaultRecord(), codec);
@@ -220,10 +274,10 @@ TEST_F(DataFile, RefusesImpossibleCountsAndShapes) {
 
 TEST_F(DataFile, RefusesIndexesOutsideTheirLists) {
     StateRecord rec = RichRecord();
-    rec.Library.LibraryRoots[0].Tracks[1].FolderIndex = 2;  // only folders 0 and 1 exist
+    rec.Library.LibraryRoots[0].Tracks.SetFolderIndex(1, 2);  // only folders 0 and 1 exist
     Decode(EncodeState(rec, codec), false);
     rec = RichRecord();
-    rec.Library.LibraryRoots[0].Folders[1].Parent = 5;
+    rec.Library.LibraryRoots[0].Folders.SetParent(1, 5);
     Decode(EncodeState(rec, codec), false);
     rec = RichRecord();
     rec.PlayCount = 2;  // one entry stored

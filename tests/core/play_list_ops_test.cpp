@@ -113,7 +113,7 @@ protected:
         app.window.boxText = name;
         return RenameCurrentFile(ctx);
     }
-    std::string Track(int r, int t) const { return ctx.live.Library.LibraryRoots[r].Tracks[t].FileName; }
+    std::string Track(int r, int t) const { return std::string(ctx.live.Library.LibraryRoots[r].Tracks[t].FileName); }
 };
 
 TEST_F(Rename, AFileInTheRootFolderIsRenamedOnDiskAndInEveryList) {
@@ -139,6 +139,25 @@ TEST_F(Rename, AFileInASubfolderIsRenamedInEveryList) {
     EXPECT_EQ(Track(0, 2), "新しい名前.mp3");
     EXPECT_EQ(Track(0, 0), "a.mp3");
     EXPECT_EQ(Track(0, 1), "b.mp3");
+}
+
+// The library keeps a renamed track's texts in a new block; a second rename
+// of the same file must find and keep them again.
+TEST_F(Rename, AFileRenamedTwiceKeepsItsTagsAndItsPlaces) {
+    ctx.live.Library.LibraryRoots[0].Tracks.SetTags(0, "Title", "Artist", "Album", "Comment");
+    ASSERT_TRUE(RenameTo(top, "z.mp3"));
+    const SearchHit once{"D:\\m\\", "", "z.mp3"};
+    ASSERT_TRUE(RenameTo(once, "最後.mp3"));
+    const SearchHit twice{"D:\\m\\", "", "最後.mp3"};
+    EXPECT_EQ(app.files.files["D:\\m\\最後.mp3"], "bytes of a.mp3");
+    EXPECT_EQ(ctx.live.PlayList[0], twice);
+    EXPECT_EQ(ctx.live.PlayList[2], twice);
+    EXPECT_EQ(ctx.live.PlayList[3], sameNameInSub);
+    const TrackEntry renamed = ctx.live.Library.LibraryRoots[0].Tracks.Entry(0);
+    EXPECT_EQ(renamed, (TrackEntry{"最後.mp3", 0, "Title", "Artist", "Album", "Comment"}));
+    EXPECT_EQ(Track(0, 1), "b.mp3");
+    EXPECT_EQ(Track(0, 2), "a.mp3");
+    EXPECT_EQ(ctx.live.Library.LibraryRoots[0].Tracks[2].Title, "t");
 }
 
 TEST_F(Rename, AFailedOrRefusedRenameChangesNothing) {

@@ -25,13 +25,13 @@ void Fill(PersistentState& live) {
         RootEntry& root = lib.LibraryRoots[r];
         root.Path = r ? "E:\\Music\\" : "D:\\音楽\\";
         root.Folders.Resize(2);
-        root.Folders[0] = {"", -1, ""};
-        root.Folders[1] = {"さくら Album", 0, ""};
+        root.Folders.Set(0, FolderEntry{"", -1, ""});
+        root.Folders.Set(1, FolderEntry{"さくら Album", 0, ""});
         root.FolderCount = 2;
         root.Tracks.Resize(3);
-        root.Tracks[0] = {"01 Long enough to leave the small buffer.mp3", 1, "Title", "Artist", "Album", ""};
-        root.Tracks[1] = {"02 夜明けの歌.mp3", 1, "夜明けの歌", "青い空", "さくら", "ライブ"};
-        root.Tracks[2] = {"x.mp3", 0, "", "", "", ""};
+        root.Tracks.Set(0, TrackEntry{"01 Long enough to leave the small buffer.mp3", 1, "Title", "Artist", "Album", ""});
+        root.Tracks.Set(1, TrackEntry{"02 夜明けの歌.mp3", 1, "夜明けの歌", "青い空", "さくら", "ライブ"});
+        root.Tracks.Set(2, TrackEntry{"x.mp3", 0, "", "", "", ""});
         root.TrackCount = 3;
         root.TagsRead = 3;
     }

@@ -12,7 +12,7 @@ using test::TestApp;
 std::vector<std::string> TrackNames(const RootEntry& root) {
     std::vector<std::string> names;
     for (int16_t i = 0; i < root.TrackCount; ++i)
-        names.push_back(RelativeFolderPath(root.Folders[root.Tracks[i].FolderIndex]) + root.Tracks[i].FileName);
+        names.push_back(RelativeFolderPath(root.Folders[root.Tracks[i].FolderIndex]) + std::string(root.Tracks[i].FileName));
     return names;
 }
 
@@ -120,6 +120,40 @@ TEST_F(Library_Register, YieldsOncePerEntryExaminedInEachPass) {
     RegisterRoot(app.ctx, "C:\\m\\", false);
     // Pass 16 admits ".", "..", a.mp3; pass 18 those and h; 20 as 16; 22 as 18.
     EXPECT_EQ(app.pump.yields, 3 + 4 + 3 + 4);
+}
+
+// As the registration job does it: the library emptied, every folder
+// registered again. A root whose files are gone is empty (no storage, as a
+// fresh one), and when they come back it is exactly as first registered.
+TEST_F(Library_Register, ARootEmptiedAndRegisteredAgainIsAsNew) {
+    fs.AddDir("C:\\m");
+    fs.AddDir("C:\\m\\sub");
+    for (const char* f : {"C:\\m\\a.mp3", "C:\\m\\sub\\b.mp3", "C:\\m\\sub\\桜.mp3"}) fs.AddFile(f);
+    auto registerAgain = [&] {
+        TrackLibrary& lib = app.ctx.live.Library;
+        lib.RegisteredFileCount = 0;
+        lib.LibraryRoots.Clear();
+        lib.RootCount = 0;
+        RegisterRoot(app.ctx, "C:\\m\\", true);
+    };
+    registerAgain();
+    const RootEntry first = Root();
+    ASSERT_EQ(first.TrackCount, 3);
+    app.ctx.live.Library.LibraryRoots[0].Tracks.SetTags(1, "t", "a", "", "");  // tags read since
+
+    const auto files = fs.files;
+    fs.files.clear();
+    registerAgain();
+    EXPECT_EQ(Root().TrackCount, 0);
+    EXPECT_FALSE(Root().Tracks.hasStorage);
+    EXPECT_EQ(Root().Tracks.Bytes(), 0u);
+    EXPECT_EQ(FolderNames(Root()), (std::vector<std::string>{"", "sub\\"}));
+
+    fs.files = files;
+    registerAgain();
+    EXPECT_EQ(Root(), first);
+    EXPECT_EQ(Root().Tracks[1].Title, "");
+    EXPECT_EQ(app.ctx.live.Library.RegisteredFileCount, 3);
 }
 
 TEST_F(Library_Register, ARootsListsStopAtTheSixteenBitLimit) {

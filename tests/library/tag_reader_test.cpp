@@ -87,7 +87,7 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     EXPECT_EQ(app.pump.yields, 3);
 
     // A cancel at the second yield leaves the third track as it was.
-    lib.LibraryRoots[0].Tracks[2].Title = "kept";
+    lib.LibraryRoots[0].Tracks.SetTags(2, "kept", "", "", "");
     lib.LibraryRoots[0].TagsRead = 0;
     lib.TagsReadCount = 0;
     app.pump.yields = 0;

@@ -59,7 +59,7 @@ protected:
     }
     int16_t AddFolder(int16_t r, int16_t parent, const std::string& name) {
         RootEntry& root = ctx.live.Library.LibraryRoots[r];
-        const FolderEntry& p = root.Folders[parent];
+        const FolderView p = root.Folders[parent];
         AppendCapped(root.Folders, root.FolderCount, FolderEntry{name, parent, RelativeFolderPath(p)});
         return root.FolderCount - 1;
     }
@@ -181,6 +181,49 @@ TEST_F(Search_Library, TagWordsMatchAcrossFieldsButNotAcrossTheirJoin) {
     set.UseTagInfo = kFalse;
     SearchTracks(ctx, "rock");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
+}
+
+// The search matches tracks straight from the library's storage; it must
+// find exactly the tracks whose TrackText holds every word, under every
+// choice of fields, with texts whose byte counts look like letters.
+TEST_F(Search_Library, FindsWhatTrackTextHoldsUnderEveryChoiceOfFields) {
+    const int16_t r = AddRoot("D:\\m\\");
+    const int16_t live = AddFolder(r, 0, "Live");
+    const int16_t deep = AddFolder(r, live, "ａｂｃ深い");
+    const std::string longA(65, 'a');  // a count of 0x41, 'A'
+    AddTrack(r, 0, "top.mp3", "Sky", "Road", "Blue", "note");
+    AddTrack(r, live, "01 love.mp3", longA, "", "Moon", "");
+    AddTrack(r, live, "02.mp3", "", "Sky", "", "Blue");
+    AddTrack(r, deep, "さくら.mp3", "ＳＡＫＵＲＡ", "桜", "", longA + "z");
+    AddTrack(r, deep, std::string(97, 'x') + ".mp3", "a\tb");  // a count of 'e'
+    // A second root whose folder 1 is another folder: nothing of the
+    // first root's folder may carry over.
+    const int16_t r2 = AddRoot("E:\\n\\");
+    AddTrack(r2, AddFolder(r2, 0, "Other"), "02 sky.mp3", "", "Moon");
+    const char* keywords[] = {"sky", "live\\02", "other\\0", "blue note", "live\\0", "\\0", "\\",
+                              "mp3 a", "ｓａｋｕｒａ", "深い\\さ", "aA", "mp3A", "3e", "a\tb",
+                              "moon love", "m\\top", "az", "x.mp3 ", "ｂｃ"};
+    VBool Settings::*flags[] = {&Settings::MatchPath,   &Settings::MatchFileName,  &Settings::UseTagInfo,
+                                &Settings::MatchArtist, &Settings::MatchTrackName, &Settings::MatchAlbum,
+                                &Settings::MatchComment};
+    for (int bits = 0; bits < 128; ++bits) {
+        for (int f = 0; f < 7; ++f) set.*flags[f] = (bits >> f & 1) ? kTrue : kFalse;
+        for (const char* k : keywords) {
+            SCOPED_TRACE(std::string(k) + " with choice " + std::to_string(bits));
+            std::vector<std::string> expected;
+            SplitKeyword(ctx, k);
+            for (int16_t q : {r, r2}) {
+                const RootEntry& root = ctx.live.Library.LibraryRoots[q];
+                for (int16_t t = 0; t < root.TrackCount; ++t)
+                    if (MatchesAllWords(ctx, TrackText(ctx, q, t)))
+                        expected.push_back(root.Path +
+                                           RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
+                                           std::string(root.Tracks[t].FileName));
+            }
+            SearchTracks(ctx, k);
+            ASSERT_EQ(HitPaths(), expected);
+        }
+    }
 }
 
 TEST_F(Search_Library, StopsAtMaxHitsWithTheFirstInLibraryOrder) {

@@ -193,4 +193,48 @@ bool PosixFileSystem::ReadTail(const std::string& path, uint32_t count, std::str
     return ok;
 }
 
+namespace {
+
+// A file open for reading at any offset.
+class PosixByteSource final : public ByteSource {
+public:
+    PosixByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+    ~PosixByteSource() override { ::close(fd_); }
+    PosixByteSource(const PosixByteSource&) = delete;
+    PosixByteSource& operator=(const PosixByteSource&) = delete;
+    uint64_t Size() const override { return size_; }
+    bool ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        bytes.clear();
+        if (offset >= size_) return true;
+        if (count > size_ - offset) count = static_cast<size_t>(size_ - offset);
+        bytes.resize(count);
+        size_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+            if (n < 0) return false;
+            if (n == 0) break;  // the file shrank since it was opened
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);
+        return true;
+    }
+
+private:
+    int fd_;
+    uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> PosixFileSystem::OpenRead(const std::string& path) {
+    const int fd = ::open(Native(path).c_str(), O_RDONLY);
+    if (fd < 0) return nullptr;
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size < 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixByteSource>(fd, static_cast<uint64_t>(size));
+}
+
 }  // namespace tw

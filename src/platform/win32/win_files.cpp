@@ -151,4 +151,39 @@ bool WinFileSystem::ReadTail(const std::string& path, uint32_t count, std::strin
     return ReadUpTo(f.get(), static_cast<uint64_t>(size.QuadPart - start.QuadPart), bytes);
 }
 
+namespace {
+
+// A file open for reading at any offset.
+class WinByteSource final : public ByteSource {
+public:
+    WinByteSource(HANDLE h, uint64_t size) : f_(h), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    bool ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        bytes.clear();
+        if (offset >= size_) return true;
+        if (count > size_ - offset) count = static_cast<size_t>(size_ - offset);
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(f_.get(), at, nullptr, FILE_BEGIN)) return false;
+        return ReadUpTo(f_.get(), count, bytes);
+    }
+
+private:
+    FileHandle f_;
+    uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> WinFileSystem::OpenRead(const std::string& path) {
+    HANDLE h = OpenForReading(path);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    return std::make_unique<WinByteSource>(h, static_cast<uint64_t>(size.QuadPart));
+}
+
 }  // namespace tw::win

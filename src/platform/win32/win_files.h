@@ -16,6 +16,7 @@ public:
     bool GetAttributes(const std::string& path, uint32_t& attributes) override;
     std::string ShortPath(const std::string& path) override;
     bool ReadTail(const std::string& path, uint32_t count, std::string& bytes) override;
+    std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
 };
 
 }  // namespace tw::win

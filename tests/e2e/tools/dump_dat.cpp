@@ -51,9 +51,10 @@ int main(int argc, char** argv) {
     for (int16_t r = 0; r < lib.RootCount; ++r) {
         const tw::RootEntry& root = lib.LibraryRoots[r];
         for (int16_t t = 0; t < root.TrackCount; ++t) {
-            const tw::TrackEntry& track = root.Tracks[t];
+            const tw::TrackView track = root.Tracks[t];
             Line("track", root.Path + "|" + tw::RelativeFolderPath(root.Folders[track.FolderIndex]) + "|" +
-                              track.FileName + "|" + track.Title + "|" + track.Artist);
+                              std::string(track.FileName) + "|" + std::string(track.Title) + "|" +
+                              std::string(track.Artist));
         }
     }
     Line("hits", std::to_string(rec.Search.SearchHitCount));
