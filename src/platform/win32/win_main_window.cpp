@@ -522,7 +522,11 @@ void WinMainWindow::SelectAllBoxText() {
 }
 
 void WinMainWindow::SetBoxEnabled(bool enabled) {
-    if (state_.box) EnableWindow(state_.box, enabled ? TRUE : FALSE);
+    if (!state_.box) return;
+    EnableWindow(state_.box, enabled ? TRUE : FALSE);
+    // Disabling the box took the keyboard focus from it and gave it to no
+    // window: keys typed after a registration would go nowhere.
+    if (enabled && !GetFocus() && GetActiveWindow() == state_.hwnd) SetFocus(state_.box);
 }
 
 bool WinMainWindow::BoxEnabled() { return state_.box && IsWindowEnabled(state_.box); }
