@@ -107,7 +107,12 @@ bool WinFileSystem::RenameFile(const std::string& from, const std::string& to) {
 bool WinFileSystem::FindEntries(const std::string& pattern, std::vector<FindEntry>& out) {
     out.clear();
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(Widen(pattern).c_str(), &fd);
+    // No 8.3 names (the listing never uses them) and larger batches from
+    // the file system: fewer round trips for folders of many files.
+    HANDLE h = FindFirstFileExW(Widen(pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                                FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        h = FindFirstFileW(Widen(pattern).c_str(), &fd);  // systems before Windows 7 know neither
     if (h == INVALID_HANDLE_VALUE) return false;
     do {
         out.push_back(FindEntry{Narrow(fd.cFileName, wcslen(fd.cFileName)), fd.dwFileAttributes});
