@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/app_context.h"
+#include "library/id3v2.h"
 #include "platform/files.h"
 #include "platform/message_pump.h"
 #include "platform/text_codec.h"
@@ -35,6 +36,25 @@ std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t 
     return text.substr(b, e - b + 1);
 }
 
+// The data file holds its texts in the code page: a character it cannot
+// hold becomes the code page's replacement now, as it would on the next
+// start, so what is searched and shown does not change across a restart.
+std::string AsStored(TextCodec& codec, std::string text) {
+    if (!IsAscii(text)) text = codec.FromAnsi(codec.ToAnsi(text));
+    return text;
+}
+
+// A file without the end block: the texts of the ID3v2 tag at its front.
+bool ReadFrontTag(ByteSource& file, TextCodec& codec, TagBlock& tag) {
+    Id3v2Text v2;
+    if (!ReadId3v2(file, v2)) return false;
+    tag.Title = AsStored(codec, std::move(v2.Title));
+    tag.Artist = AsStored(codec, std::move(v2.Artist));
+    tag.Album = AsStored(codec, std::move(v2.Album));
+    tag.Comment = AsStored(codec, std::move(v2.Comment));
+    return true;
+}
+
 bool EndsWithMp3(const std::string& path) {
     if (path.size() < 4) return false;
     static const char kExt[] = ".MP3";
@@ -61,7 +81,7 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
     const uint64_t size = file->Size();
     std::string block;
     if (size >= kTagSize && !file->ReadAt(size - kTagSize, kTagSize, block)) return false;
-    if (block.size() != kTagSize || block.compare(0, 3, "TAG") != 0) return false;
+    if (block.size() != kTagSize || block.compare(0, 3, "TAG") != 0) return ReadFrontTag(*file, codec, tag);
     tag.Marker = Field(codec, block, 0, 3);
     tag.Title = Field(codec, block, 3, 30);
     tag.Artist = Field(codec, block, 33, 30);

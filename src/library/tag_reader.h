@@ -1,5 +1,6 @@
 #pragma once
-// The ID3 version 1 tag: the fixed 128-byte block at the end of an MP3 file.
+// The ID3 version 1 tag: the fixed 128-byte block at the end of an MP3 file;
+// for files without one, the texts of the version 2 tag at the front.
 #include <cstdint>
 #include <string>
 
@@ -14,10 +15,12 @@ struct TagBlock {
     uint8_t Genre = 0;
 };
 
-// Reads the tag of the file at `path`. False (and an empty block) when the
-// name does not end in ".mp3" in any case, the file cannot be read, is
-// shorter than 128 bytes, or its last 128 bytes do not start with "TAG" —
-// audio data is no tag.
+// Reads the tag of the file at `path`: the version 1 block at its end, or
+// when its last 128 bytes do not start with "TAG" (audio data is no tag),
+// the title, artist, album and comment of a version 2 tag at its front,
+// with no marker, year or genre. False (and an empty block) when the name
+// does not end in ".mp3" in any case, the file cannot be read, or it has
+// neither tag.
 bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag);
 
 // Fills the tag fields of every track of root r, counting each file in the

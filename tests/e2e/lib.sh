@@ -319,6 +319,27 @@ tw_id3v1() {
     } >>"$file"
 }
 
+# tw_id3v2_front FILE TITLE ARTIST: puts an ID3v2.3 tag (UTF-16 texts with a
+# byte-order mark) in front of FILE, which has no ID3v1 block.
+tw_id3v2_front() {
+    local file=$1 frames
+    hex() { od -An -tx1 -v | tr -d ' \n'; }
+    frame() {
+        local body size
+        body="01fffe$(printf '%s' "$2" | iconv -f UTF-8 -t UTF-16LE | hex)"
+        size=$((${#body} / 2))
+        printf '%s%08x0000%s' "$(printf '%s' "$1" | hex)" "$size" "$body"
+    }
+    frames="$(frame TIT2 "$2")$(frame TPE1 "$3")$(printf '%0512d' 0)"
+    local n=$((${#frames} / 2))
+    {
+        printf 'ID3\003\000\000'
+        printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((n >> 21 & 127)) $((n >> 14 & 127)) $((n >> 7 & 127)) $((n & 127)))"
+        printf "$(printf '%s' "$frames" | sed 's/../\\x&/g')"
+        cat "$file"
+    } >"$file.tagged" && mv "$file.tagged" "$file"
+}
+
 # tw_music DIR: a small library of 3-second MP3 files with ID3v1 tags under
 # DIR: two in rock/, one in a Japanese-named folder, one in a hidden folder
 # and one in a folder that is itself named like an MP3 file. Made once a

@@ -27,6 +27,10 @@ registration_from_the_menu_reports_and_keeps_the_tree() {
     local dir ok=0 dump
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
+    # A file tagged only at its front, as most recent taggers leave them.
+    mkdir -p "$dir/music/front" || return 1
+    head -c -128 "$dir/music/rock/loud.mp3" >"$dir/music/front/only v2.mp3" || return 1
+    tw_id3v2_front "$dir/music/front/only v2.mp3" '前だけの歌' 'Frontline Duo' || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 watch="$dir/music" || return 1
     start_program "$dir" || return 1
 
@@ -35,16 +39,23 @@ registration_from_the_menu_reports_and_keeps_the_tree() {
     tw_menu_pick $TW_MENU_REGISTER
     # A hidden folder's file counts, and so does the folder named x.mp3.
     expect "no registration report within 30 s (status: $(tw_status))" \
-        tw_wait 30 tw_status_is '登録完了6個のファイルを登録し、タグ情報を読み込みました' || ok=1
+        tw_wait 30 tw_status_is '登録完了7個のファイルを登録し、タグ情報を読み込みました' || ok=1
+
+    # Found by the artist its front tag names, and played: the only hit.
+    search frontline
+    expect "the front-tagged file is not playing within 20 s (line0: $(tw_main_value line0))" \
+        tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || ok=1
+    expect_eq "$(tw_main_value line1)" 'only v2.mp3 ( front\\ )' "the file playing" || ok=1
 
     tw_exit_from_menu || return 1
     dump=$("$TW_TOOLS/dump_dat" "$dir/dat") || return 1
-    grep -qx 'registered=6' <<<"$dump" || { echo "  registered: $(grep registered= <<<"$dump")" >&2; ok=1; }
-    grep -qx 'tags_read=6' <<<"$dump" || { echo "  tags read: $(grep tags_read= <<<"$dump")" >&2; ok=1; }
+    grep -qx 'registered=7' <<<"$dump" || { echo "  registered: $(grep registered= <<<"$dump")" >&2; ok=1; }
+    grep -qx 'tags_read=7' <<<"$dump" || { echo "  tags read: $(grep tags_read= <<<"$dump")" >&2; ok=1; }
     local root track
     root=$(grep -m1 '^track=' <<<"$dump" | cut -d= -f2 | cut -d'|' -f1)
     for track in 'ジャズ\|blue night.mp3|Blue Night|小野 トリオ' '.hidden\|secret.mp3|Secret|Nobody' \
-        'x.mp3\|inner.mp3|Inner|Nobody' '|x.mp3||' 'rock\|loud.mp3|Loud|Band'; do
+        'x.mp3\|inner.mp3|Inner|Nobody' '|x.mp3||' 'rock\|loud.mp3|Loud|Band' \
+        'front\|only v2.mp3|前だけの歌|Frontline Duo'; do
         grep -qxF "track=$root|$track" <<<"$dump" || { echo "  no track $track in dat" >&2; ok=1; }
     done
     [[ "$root" == Z:*'\music\' ]] || { echo "  root stored as $root" >&2; ok=1; }

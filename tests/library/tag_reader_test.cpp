@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "fakes/fakes.h"
 
 namespace tw {
@@ -23,6 +26,23 @@ std::string Block(const std::string& title, const std::string& artist = "",
     put(97, 30, comment);
     b[127] = 17;
     return b;
+}
+
+// An ID3v2.3 tag of UTF-8 text frames (id, text), as a file's front.
+std::string FrontTag(const std::vector<std::pair<std::string, std::string>>& frames) {
+    std::string body;
+    for (const auto& [id, text] : frames) {
+        const size_t n = text.size() + 1;
+        body += id;
+        body += {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+                 static_cast<char>(n), 0, 0, 3};
+        body += text;
+    }
+    const size_t n = body.size();
+    return std::string("ID3\x03\x00\x00", 6) +
+           std::string{static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
+                       static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F)} +
+           body;
 }
 
 class Library_Tags : public ::testing::Test {
@@ -61,6 +81,36 @@ TEST_F(Library_Tags, NoTagWithoutMarkerExtensionOrEnoughBytes) {
         EXPECT_FALSE(Read(path)) << path;
         EXPECT_EQ(tag.Title, "") << path;
     }
+}
+
+TEST_F(Library_Tags, AFileWithoutTheEndBlockGivesItsFrontTag) {
+    const std::string audio(3000, '\x55');
+    app.files.AddFile("C:\\v2.mp3", FrontTag({{"TIT2", "桜の歌"}, {"TPE1", "Band"}, {"TALB", "盤"}}) + audio);
+    ASSERT_TRUE(Read("C:\\v2.mp3"));
+    EXPECT_EQ(tag.Title, "桜の歌");
+    EXPECT_EQ(tag.Artist, "Band");
+    EXPECT_EQ(tag.Album, "盤");
+    EXPECT_EQ(tag.Marker, "");
+
+    // With both, the end block is read exactly as before.
+    app.files.AddFile("C:\\both.mp3", FrontTag({{"TIT2", "Front"}, {"TPE1", "Front band"}}) + audio + Block("Back"));
+    ASSERT_TRUE(Read("C:\\both.mp3"));
+    EXPECT_EQ(tag.Title, "Back");
+    EXPECT_EQ(tag.Artist, "");
+
+    // Characters the data file's code page lacks become its replacement now.
+    app.files.AddFile("C:\\latin.mp3", FrontTag({{"TIT2", "Café 𝄞"}}) + audio);
+    ASSERT_TRUE(Read("C:\\latin.mp3"));
+    EXPECT_EQ(tag.Title, app.codec.FromAnsi(app.codec.ToAnsi("Café 𝄞")));
+    EXPECT_NE(tag.Title, "Café 𝄞");
+
+    // A front tag alone in a file shorter than an end block.
+    app.files.AddFile("C:\\tiny.mp3", FrontTag({{"TPE1", "Tiny"}}));
+    ASSERT_TRUE(Read("C:\\tiny.mp3"));
+    EXPECT_EQ(tag.Artist, "Tiny");
+    // A front tag with no text is no tag.
+    app.files.AddFile("C:\\empty.mp3", FrontTag({{"TIT2", ""}}) + audio);
+    EXPECT_FALSE(Read("C:\\empty.mp3"));
 }
 
 TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {

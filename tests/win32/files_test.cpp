@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/data_file.h"
+#include "library/tag_reader.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"
@@ -174,6 +175,45 @@ TEST(Win32_Files, ReadTailTakesTheEndOfTheFile) {
     ASSERT_TRUE(fs.ReadTail(dir / "small.mp3", 128, tail));
     EXPECT_EQ(tail, big.substr(0, 50));
     EXPECT_FALSE(fs.ReadTail(dir / "missing.mp3", 128, tail));
+}
+
+TEST(Win32_Files, OpenReadReadsAnyPlaceOfTheFile) {
+    TempFolder dir;
+    WinFileSystem fs;
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i) bytes.push_back(static_cast<char>(i * 13));
+    ASSERT_TRUE(WriteRaw(dir / "音楽.mp3", bytes));
+    const std::unique_ptr<ByteSource> file = fs.OpenRead(dir / "音楽.mp3");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->Size(), 5000u);
+    std::string got;
+    ASSERT_TRUE(file->ReadAt(4000, 300, got));
+    EXPECT_EQ(got, bytes.substr(4000, 300));
+    ASSERT_TRUE(file->ReadAt(0, 10, got));
+    EXPECT_EQ(got, bytes.substr(0, 10));
+    ASSERT_TRUE(file->ReadAt(4900, 4096, got));  // cut at the end
+    EXPECT_EQ(got, bytes.substr(4900));
+    ASSERT_TRUE(file->ReadAt(9000, 10, got));
+    EXPECT_EQ(got, "");
+    EXPECT_FALSE(fs.OpenRead(dir / "missing.mp3"));
+}
+
+TEST(Win32_Files, AFrontTagIsReadThroughTheRealLayer) {
+    TempFolder dir;
+    WinFileSystem fs;
+    // ID3v2.3: TPE1 "Frontline Duo" in UTF-16 with a byte-order mark.
+    std::string frame = std::string("\x01\xFF\xFE", 3);
+    for (char c : std::string("Frontline Duo")) frame += {c, '\0'};
+    std::string tag = std::string("TPE1\0\0\0", 7) + static_cast<char>(frame.size()) + std::string(2, '\0') + frame;
+    tag += std::string(80, '\0');
+    const std::string file = std::string("ID3\x03\0\0\0\0\0", 9) + static_cast<char>(tag.size()) + tag +
+                             std::string(3000, '\x55');
+    ASSERT_LT(tag.size(), 128u);
+    ASSERT_TRUE(WriteRaw(dir / "front.mp3", file));
+    WinTextCodec codec;
+    TagBlock block;
+    ASSERT_TRUE(ReadTag(fs, codec, dir / "front.mp3", block));
+    EXPECT_EQ(block.Artist, "Frontline Duo");
 }
 
 // The data file's save path over the real layer: a read-only data file
