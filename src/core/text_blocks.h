@@ -10,6 +10,7 @@
 // ASCII is byte for byte what the data file holds, so runs of such entries
 // copy between the two in one piece. Changing a text appends a new block;
 // Compact() drops the blocks no entry refers to any more.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -203,23 +204,26 @@ public:
     }
 
 private:
-    BlockRecord AppendBlock(const Texts& texts, int16_t number) {
-        // The texts may be views into this very buffer (an entry set from
-        // another's texts), which growing it would move: such a block is
-        // made apart first.
-        const std::less<const char*> before;
-        const char* const begin = texts_.data();
-        const char* const end = begin + texts_.size();
-        bool inside = false;
-        for (const std::string_view t : texts)
-            inside = inside || (!t.empty() && !before(t.data(), begin) && before(t.data(), end));
-        if (inside) {
-            std::string block;
-            const bool ascii = PutBlock(block, texts, number);
-            BlockRecord r{static_cast<uint32_t>(texts_.size()), ascii};
-            texts_ += block;
-            return r;
+    BlockRecord AppendBlock(Texts texts, int16_t number) {
+        size_t need = texts_.size() + 2;
+        for (const std::string_view t : texts) need += 2 + std::min(t.size(), kMaxText);
+        if (need > texts_.capacity()) {
+            // The texts may be views into this very buffer (an entry set
+            // from another's or its own texts): they move with it.
+            const std::less<const char*> before;
+            const char* const begin = texts_.data();
+            const char* const end = begin + texts_.size();
+            std::array<size_t, N> offset{};
+            std::array<bool, N> inside{};
+            for (size_t k = 0; k < N; ++k) {
+                inside[k] = !texts[k].empty() && !before(texts[k].data(), begin) && before(texts[k].data(), end);
+                if (inside[k]) offset[k] = static_cast<size_t>(texts[k].data() - begin);
+            }
+            texts_.reserve(std::max(need, 2 * texts_.capacity()));
+            for (size_t k = 0; k < N; ++k)
+                if (inside[k]) texts[k] = std::string_view(texts_.data() + offset[k], texts[k].size());
         }
+        // Nothing below moves the buffer: the room is there.
         BlockRecord r{static_cast<uint32_t>(texts_.size()), true};
         r.ascii = PutBlock(texts_, texts, number);
         return r;
