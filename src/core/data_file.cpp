@@ -32,10 +32,6 @@ int16_t ClampToInt16(int v) {
     return static_cast<int16_t>(v);
 }
 
-// Every ANSI code page holds ASCII as it is, so texts of ASCII alone (most
-// paths and names) skip the codec and its copy in both directions.
-bool IsAscii(const char* p, size_t n) { return IsAsciiText(p, n); }
-
 // ---- writing ----
 
 class Writer {
@@ -53,7 +49,9 @@ public:
         for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
     }
     void Text(std::string_view utf8) {
-        if (utf8.size() <= 0xFFFF && IsAscii(utf8.data(), utf8.size())) {
+        // Every ANSI code page holds ASCII as it is: most paths and names
+        // skip the conversion in both directions.
+        if (utf8.size() <= 0xFFFF && IsAsciiText(utf8.data(), utf8.size())) {
             Length(utf8.size());
             bytes.append(utf8.data(), utf8.size());
             return;
@@ -269,22 +267,35 @@ public:
         if (!Need(n)) return {};
         const char* at = b_.data() + pos_;
         pos_ += n;
-        if (IsAscii(at, n)) return std::string(at, n);
+        if (IsAsciiText(at, n)) return std::string(at, n);
         return codec_.FromAnsi(std::string(at, n));
+    }
+    // An array's header: false for an array without storage or a reader
+    // that failed; otherwise its element count, believed only when the
+    // bytes left could hold that many elements.
+    bool ArrayHeader(size_t minElementSize, size_t& count) {
+        const int16_t dims = Int16();
+        if (!ok || dims == 0) return false;
+        if (dims != 1) {
+            Fail();
+            return false;
+        }
+        const int32_t n = Int32();
+        const int32_t lower = Int32();
+        if (!ok) return false;
+        if (n < 0 || lower != 0 || static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize) {
+            Fail();
+            return false;
+        }
+        count = static_cast<size_t>(n);
+        return true;
     }
     template <class T, class F>
     void Array(StoredArray<T>& a, size_t minElementSize, F&& element) {
         a.Clear();
-        const int16_t dims = Int16();
-        if (!ok) return;
-        if (dims == 0) return;
-        if (dims != 1) return Fail();
-        const int32_t count = Int32();
-        const int32_t lower = Int32();
-        if (!ok) return;
-        if (count < 0 || lower != 0) return Fail();
-        if (static_cast<size_t>(count) > (b_.size() - pos_) / minElementSize) return Fail();
-        a.Resize(static_cast<size_t>(count));
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
+        a.Resize(count);
         for (T& item : a.items) {
             element(item);
             if (!ok) return;
@@ -300,19 +311,13 @@ public:
     void Blocks(List& list, size_t minElementSize, std::vector<int16_t>& numbers) {
         list.Clear();
         numbers.clear();
-        const int16_t dims = Int16();
-        if (!ok || dims == 0) return;
-        if (dims != 1) return Fail();
-        const int32_t count = Int32();
-        const int32_t lower = Int32();
-        if (!ok) return;
-        if (count < 0 || lower != 0) return Fail();
-        if (static_cast<size_t>(count) > (b_.size() - pos_) / minElementSize) return Fail();
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
         list.hasStorage = true;
 
         std::vector<BlockRecord>& records = list.Records();
-        records.resize(static_cast<size_t>(count));
-        numbers.resize(static_cast<size_t>(count));
+        records.resize(count);
+        numbers.resize(count);
         // Plain locals in the loop: stores through a char pointer could
         // alias any member, which would be read again after each.
         BlockRecord* const recordsAt = records.data();
@@ -323,7 +328,7 @@ public:
         const CodePageTable& table = codec_.Table();
         char* out = scratch_.get();
         size_t room = scratchSize_, used = 0;
-        for (size_t e = 0; e < static_cast<size_t>(count); ++e) {
+        for (size_t e = 0; e < count; ++e) {
             const size_t blockAt = used;
             bool ascii = true;
             for (size_t k = 0; k < N; ++k) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/app_context.h"
+#include "core/text_blocks.h"
 #include "library/id3v2.h"
 #include "platform/files.h"
 #include "platform/message_pump.h"
@@ -14,12 +15,6 @@ namespace {
 
 constexpr uint32_t kTagSize = 128;
 
-bool IsAscii(const std::string& s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 // Code page first, then the cut and the trim. No double-byte character
 // holds a NUL byte, so cutting the raw bytes first gives the same text and
 // spares converting the padding. ASCII is the same in every code page and
@@ -28,7 +23,7 @@ std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t 
     const char* begin = block.data() + at;
     const void* nul = std::memchr(begin, '\0', size);
     std::string text(begin, nul ? static_cast<const char*>(nul) - begin : size);
-    if (!IsAscii(text)) text = codec.FromAnsi(text);
+    if (!IsAsciiText(text.data(), text.size())) text = codec.FromAnsi(text);
     const size_t b = text.find_first_not_of(' ');
     if (b == std::string::npos) return {};
     const size_t e = text.find_last_not_of(' ');
@@ -40,7 +35,7 @@ std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t 
 // hold becomes the code page's replacement now, as it would on the next
 // start, so what is searched and shown does not change across a restart.
 std::string AsStored(TextCodec& codec, std::string text) {
-    if (!IsAscii(text)) text = codec.FromAnsi(codec.ToAnsi(text));
+    if (!IsAsciiText(text.data(), text.size())) text = codec.FromAnsi(codec.ToAnsi(text));
     return text;
 }
 
