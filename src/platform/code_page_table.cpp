@@ -47,6 +47,21 @@ std::vector<std::string_view> Split(std::string_view s, size_t expected) {
     return parts;
 }
 
+// How many of the first n bytes at p, in whole steps of eight, are ASCII;
+// they are copied to o. Names and tags mix Japanese with Latin, and ASCII
+// is the same bytes in UTF-8 and in every code page, so both directions
+// take these runs this way.
+size_t CopyAsciiWords(const unsigned char* p, size_t n, char* o) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (w & 0x8080808080808080ull) break;
+        std::memcpy(o + i, &w, 8);
+    }
+    return i;
+}
+
 }  // namespace
 
 CodePageTable::CodePageTable(TextCodec& codec) : pair_(65536, 0), fromUnicode_(65536, 0) {
@@ -100,15 +115,9 @@ size_t CodePageTable::ToUtf8(const unsigned char* p, size_t n, char* out) const 
     char* o = out;
     size_t i = 0;
     while (i < n) {
-        // Eight ASCII bytes a step: names and tags mix Japanese with Latin.
-        while (i + 8 <= n) {
-            uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            if (w & 0x8080808080808080ull) break;
-            std::memcpy(o, &w, 8);
-            o += 8;
-            i += 8;
-        }
+        const size_t run = CopyAsciiWords(p + i, n - i, o);
+        i += run;
+        o += run;
         if (i >= n) break;
         const unsigned char b = p[i];
         if (b < 0x80) {
@@ -132,15 +141,6 @@ size_t CodePageTable::ToUtf8(const unsigned char* p, size_t n, char* out) const 
     return static_cast<size_t>(o - out);
 }
 
-bool CodePageTable::ToUtf8(std::string_view ansi, std::string& out) const {
-    const size_t mark = out.size();
-    // Room for the longest outcome (three bytes a byte), trimmed after.
-    out.resize(mark + 3 * ansi.size() + 4);
-    const size_t n = ToUtf8(reinterpret_cast<const unsigned char*>(ansi.data()), ansi.size(), out.data() + mark);
-    out.resize(n == kMiss ? mark : mark + n);
-    return n != kMiss;
-}
-
 bool CodePageTable::ToAnsi(std::string_view utf8, std::string& out) const {
     const size_t mark = out.size();
     out.resize(mark + utf8.size() + 8);
@@ -153,14 +153,9 @@ size_t CodePageTable::ToAnsi(const unsigned char* p, size_t n, char* out) const 
     char* o = out;
     size_t i = 0;
     while (i < n) {
-        while (i + 8 <= n) {  // eight ASCII bytes a step
-            uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            if (w & 0x8080808080808080ull) break;
-            std::memcpy(o, &w, 8);
-            o += 8;
-            i += 8;
-        }
+        const size_t run = CopyAsciiWords(p + i, n - i, o);
+        i += run;
+        o += run;
         if (i >= n) break;
         const unsigned char b0 = p[i];
         if (b0 < 0x80) {

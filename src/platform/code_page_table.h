@@ -21,15 +21,13 @@ class CodePageTable {
 public:
     explicit CodePageTable(TextCodec& codec);
 
-    // Appends the UTF-8 form of a code-page text to `out`; false, with `out`
-    // as it was, when a byte sequence is not in the tables.
-    bool ToUtf8(std::string_view ansi, std::string& out) const;
     // Appends the code-page form of a UTF-8 text to `out`; false, with `out`
     // as it was, when a character is not in the tables.
     bool ToAnsi(std::string_view utf8, std::string& out) const;
 
-    // ToUtf8 into memory with room for 3 n bytes: the bytes written, or
-    // kMiss when a byte sequence is not in the tables.
+    // The UTF-8 form of a code-page text into memory with room for 3 n
+    // bytes: the bytes written, or kMiss when a byte sequence is not in the
+    // tables.
     static constexpr size_t kMiss = static_cast<size_t>(-1);
     size_t ToUtf8(const unsigned char* ansi, size_t n, char* out) const;
     // ToAnsi into memory with room for n + 8 bytes (never more is written:
