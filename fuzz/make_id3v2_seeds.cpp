@@ -6,45 +6,26 @@
 #include <iostream>
 #include <string>
 
+#include "library/id3v2_builder.h"
+
 namespace {
 
 using namespace std::string_literals;
-
-std::string Syncsafe(uint32_t v) {
-    return {char(v >> 21 & 0x7F), char(v >> 14 & 0x7F), char(v >> 7 & 0x7F), char(v & 0x7F)};
-}
-
-std::string BigEndian(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = bytes - 1; i >= 0; --i) s += char(v >> (8 * i) & 0xFF);
-    return s;
-}
-
-std::string Frame(int version, const std::string& id, const std::string& body, uint8_t flags = 0) {
-    const auto size = static_cast<uint32_t>(body.size());
-    if (version == 2) return id + BigEndian(size, 3) + body;
-    return id + (version == 3 ? BigEndian(size, 4) : Syncsafe(size)) + '\0' + char(flags) + body;
-}
-
-std::string Tag(int version, const std::string& body, uint8_t flags = 0) {
-    return "ID3" + std::string{char(version), '\0', char(flags)} + Syncsafe(static_cast<uint32_t>(body.size() + 64)) +
-           body + std::string(64, '\0') + "\xFF\xFB\x90\x64"s;
-}
-
-std::string Unsync(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        out += s[i];
-        if (uint8_t(s[i]) == 0xFF && (i + 1 == s.size() || s[i + 1] == '\0' || uint8_t(s[i + 1]) >= 0xE0)) out += '\0';
-    }
-    return out;
-}
+using tw::id3build::BigEndian;
+using tw::id3build::Frame;
+using tw::id3build::Syncsafe;
+using tw::id3build::Unsync;
 
 // UTF-16LE with a BOM, for the Latin-1 text the seeds use.
 std::string Utf16(const std::string& latin1) {
     std::string s = "\xFF\xFE";
     for (char c : latin1) s += c, s += '\0';
     return s;
+}
+
+// A seed: the tag with some padding, then the start of the audio.
+std::string Tag(int version, const std::string& frames, uint8_t flags = 0) {
+    return tw::id3build::Tag(version, frames, flags, 64) + "\xFF\xFB\x90\x64"s;
 }
 
 }  // namespace

@@ -7,34 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "library/id3v2_builder.h"
 #include "platform/files.h"
 
 namespace tw {
 namespace {
 
 using namespace std::string_literals;
-
-std::string Syncsafe(uint32_t v) {
-    return {char(v >> 21 & 0x7F), char(v >> 14 & 0x7F), char(v >> 7 & 0x7F), char(v & 0x7F)};
-}
-
-std::string BigEndian(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = bytes - 1; i >= 0; --i) s += char(v >> (8 * i) & 0xFF);
-    return s;
-}
-
-// A frame of ID3v2.`version`, its size in that version's form.
-std::string Frame(int version, const std::string& id, const std::string& body, uint8_t flags = 0) {
-    const auto size = static_cast<uint32_t>(body.size());
-    if (version == 2) return id + BigEndian(size, 3) + body;
-    return id + (version == 3 ? BigEndian(size, 4) : Syncsafe(size)) + '\0' + char(flags) + body;
-}
-
-std::string Tag(int version, const std::string& frames, uint8_t flags = 0, size_t padding = 0) {
-    return "ID3" + std::string{char(version), '\0', char(flags)} +
-           Syncsafe(static_cast<uint32_t>(frames.size() + padding)) + frames + std::string(padding, '\0');
-}
+using namespace id3build;
 
 std::string Repeat(const std::string& unit, int times) {
     std::string s;
@@ -48,28 +28,7 @@ std::string Latin1(const std::string& text) { return '\0' + text; }
 
 const char* TitleId(int version) { return version == 2 ? "TT2" : "TIT2"; }
 
-// What an ID3 writer does: a zero after each 0xFF that is followed by a zero
-// or by a byte of 0xE0 or more, or that ends the data.
-std::string Unsync(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        out += s[i];
-        if (uint8_t(s[i]) == 0xFF && (i + 1 == s.size() || s[i + 1] == '\0' || uint8_t(s[i + 1]) >= 0xE0)) out += '\0';
-    }
-    return out;
-}
-
 const std::string kLeBom = "\xFF\xFE", kBeBom = "\xFE\xFF";
-
-std::string Utf16(std::u16string_view text, bool bigEndian) {
-    std::string s;
-    for (char16_t u : text) {
-        const char hi = char(u >> 8), lo = char(u & 0xFF);
-        s += bigEndian ? hi : lo;
-        s += bigEndian ? lo : hi;
-    }
-    return s;
-}
 
 // Counts what a reader asks of a file.
 class CountingSource final : public ByteSource {

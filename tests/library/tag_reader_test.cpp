@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fakes/fakes.h"
+#include "library/id3v2_builder.h"
 
 namespace tw {
 namespace {
@@ -31,18 +32,8 @@ std::string Block(const std::string& title, const std::string& artist = "",
 // An ID3v2.3 tag of UTF-8 text frames (id, text), as a file's front.
 std::string FrontTag(const std::vector<std::pair<std::string, std::string>>& frames) {
     std::string body;
-    for (const auto& [id, text] : frames) {
-        const size_t n = text.size() + 1;
-        body += id;
-        body += {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-                 static_cast<char>(n), 0, 0, 3};
-        body += text;
-    }
-    const size_t n = body.size();
-    return std::string("ID3\x03\x00\x00", 6) +
-           std::string{static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
-                       static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F)} +
-           body;
+    for (const auto& [id, text] : frames) body += id3build::Frame(3, id, '\3' + text);
+    return id3build::Tag(3, body);
 }
 
 class Library_Tags : public ::testing::Test {
