@@ -361,6 +361,21 @@ void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>
                     "size of its dat (EncodeState)"});
 }
 
+// Every registered file's path in the host's own form, for the bare loops.
+std::vector<std::string> NativeTrackPaths(const tw::TrackLibrary& lib) {
+    std::vector<std::string> paths;
+    for (int16_t r = 0; r < lib.RootCount; ++r) {
+        const tw::RootEntry& root = lib.LibraryRoots[r];
+        for (int16_t t = 0; t < root.TrackCount; ++t) {
+            std::string p = root.Path + tw::RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
+                            std::string(root.Tracks[t].FileName);
+            std::replace(p.begin(), p.end(), '\\', '/');
+            paths.push_back(std::move(p));
+        }
+    }
+    return paths;
+}
+
 void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
                 std::vector<Row>& rows) {
     Host host;
@@ -420,16 +435,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
                     walkMs, false, 1.3, "opendir/readdir walk counting *.mp3"});
 
     // ---- tags ----
-    std::vector<std::string> paths;
-    for (int16_t r = 0; r < lib.RootCount; ++r) {
-        const tw::RootEntry& root = lib.LibraryRoots[r];
-        for (int16_t t = 0; t < root.TrackCount; ++t) {
-            std::string p = root.Path + tw::RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
-                            std::string(root.Tracks[t].FileName);
-            std::replace(p.begin(), p.end(), '\\', '/');
-            paths.push_back(std::move(p));
-        }
-    }
+    const std::vector<std::string> paths = NativeTrackPaths(lib);
     int64_t tails = 0;
     uint64_t tagYields = 0;
     double tagMs = 0, tailMs = 0;
@@ -525,16 +531,7 @@ void FrontTagPhase(const Options& o, const TreeInfo& tree, std::vector<Row>& row
     tw::AppContext ctx(host.Services());
     for (const std::string& top : tree.tops) tw::RegisterRoot(ctx, ToProgramPath(tree.root + "/" + top + "/"), true);
     const tw::TrackLibrary& lib = ctx.live.Library;
-    std::vector<std::string> paths;
-    for (int16_t r = 0; r < lib.RootCount; ++r) {
-        const tw::RootEntry& root = lib.LibraryRoots[r];
-        for (int16_t t = 0; t < root.TrackCount; ++t) {
-            std::string p = root.Path + tw::RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
-                            std::string(root.Tracks[t].FileName);
-            std::replace(p.begin(), p.end(), '\\', '/');
-            paths.push_back(std::move(p));
-        }
-    }
+    const std::vector<std::string> paths = NativeTrackPaths(lib);
     int64_t found = 0;
     double tagMs = 0, bareMs = 0;
     Paired(
