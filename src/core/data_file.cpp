@@ -8,11 +8,14 @@
 #include <limits>
 #include <memory>
 
+#include "core/data_reader.h"
 #include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
 
 namespace tw {
+
+using namespace dat;  // the reader and its element sizes
 
 int RoundHalfEven(double v) {
     // nearbyint follows the current rounding mode, which is to-nearest-even
@@ -93,7 +96,7 @@ public:
         Int32(static_cast<int32_t>(list.size()));
         Int32(0);  // lower bound
         const std::vector<BlockRecord>& records = list.Records();
-        const std::string& buffer = list.Buffer();
+        const TextBuffer& buffer = list.Buffer();
         size_t runAt = 0, runEnd = 0;
         auto flush = [&] {
             bytes.append(buffer.data() + runAt, runEnd - runAt);
@@ -233,227 +236,6 @@ void WriteHit(Writer& w, const SearchHit& h) {
 
 // ---- reading ----
 
-// Smallest number of bytes one element of each kind takes in the file; an
-// element count is believed only when the bytes left could hold that many.
-constexpr size_t kMinText = 2;
-constexpr size_t kMinWatchFolder = kMinText + 2;
-constexpr size_t kMinTrack = kMinText + 2 + 4 * kMinText;
-constexpr size_t kMinFolder = kMinText + 2 + kMinText;
-constexpr size_t kMinRoot = kMinText + 2 + 2 + 2 + 2 + 2;
-constexpr size_t kMinHit = 3 * kMinText;
-
-class Reader {
-public:
-    Reader(const std::string& bytes, TextCodec& codec) : b_(bytes), codec_(codec) {}
-    bool ok = true;
-
-    int16_t Int16() {
-        if (!Need(2)) return 0;
-        const auto v = static_cast<uint16_t>(Byte(0) | (Byte(1) << 8));
-        pos_ += 2;
-        return static_cast<int16_t>(v);
-    }
-    int32_t Int32() {
-        if (!Need(4)) return 0;
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte(i)) << (8 * i);
-        pos_ += 4;
-        return static_cast<int32_t>(v);
-    }
-    std::string Text() {
-        if (!Need(2)) return {};
-        const size_t n = Byte(0) | (Byte(1) << 8);
-        pos_ += 2;
-        if (!Need(n)) return {};
-        const char* at = b_.data() + pos_;
-        pos_ += n;
-        if (IsAsciiText(at, n)) return std::string(at, n);
-        return codec_.FromAnsi(std::string(at, n));
-    }
-    // An array's header: false for an array without storage or a reader
-    // that failed; otherwise its element count, believed only when the
-    // bytes left could hold that many elements.
-    bool ArrayHeader(size_t minElementSize, size_t& count) {
-        const int16_t dims = Int16();
-        if (!ok || dims == 0) return false;
-        if (dims != 1) {
-            Fail();
-            return false;
-        }
-        const int32_t n = Int32();
-        const int32_t lower = Int32();
-        if (!ok) return false;
-        if (n < 0 || lower != 0 || static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize) {
-            Fail();
-            return false;
-        }
-        count = static_cast<size_t>(n);
-        return true;
-    }
-    template <class T, class F>
-    void Array(StoredArray<T>& a, size_t minElementSize, F&& element) {
-        a.Clear();
-        size_t count = 0;
-        if (!ArrayHeader(minElementSize, count)) return;
-        a.Resize(count);
-        for (T& item : a.items) {
-            element(item);
-            if (!ok) return;
-        }
-    }
-    // A library list into its blocks, in one pass over the file's bytes.
-    // Text is copied as it stands while it is ASCII (the file's shape is the
-    // blocks' own) and goes through the code page's tables, or the codec
-    // where they fall short, when it is not. The blocks are made in a
-    // scratch that is reused from list to list and then copied once, at
-    // their size, into the list.
-    template <size_t N, class List>
-    void Blocks(List& list, size_t minElementSize, std::vector<int16_t>& numbers) {
-        list.Clear();
-        numbers.clear();
-        size_t count = 0;
-        if (!ArrayHeader(minElementSize, count)) return;
-        list.hasStorage = true;
-
-        std::vector<BlockRecord>& records = list.Records();
-        records.resize(count);
-        numbers.resize(count);
-        // Plain locals in the loop: stores through a char pointer could
-        // alias any member, which would be read again after each.
-        BlockRecord* const recordsAt = records.data();
-        int16_t* const numbersAt = numbers.data();
-        const auto* in = reinterpret_cast<const unsigned char*>(b_.data());
-        const unsigned char* p = in + pos_;
-        const unsigned char* const end = in + b_.size();
-        const CodePageTable& table = codec_.Table();
-        char* out = scratch_.get();
-        size_t room = scratchSize_, used = 0;
-        for (size_t e = 0; e < count; ++e) {
-            const size_t blockAt = used;
-            bool ascii = true;
-            for (size_t k = 0; k < N; ++k) {
-                const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
-                if (static_cast<size_t>(end - p) < 2 + after) return Fail();
-                const size_t n = p[0] | (p[1] << 8);
-                if (static_cast<size_t>(end - p) - 2 - after < n) return Fail();
-                if (room - used < 2 + 3 * n + after + 16) {
-                    out = Room(used, 2 + 3 * n + after + 16) - used;
-                    room = scratchSize_;
-                }
-                char* o = out + used;
-                size_t len = n;
-                if (!CopyAscii(p + 2, n, o + 2, static_cast<size_t>(end - p) - 2)) {
-                    ascii = false;
-                    len = table.ToUtf8(p + 2, n, o + 2);
-                    if (len == CodePageTable::kMiss || len > TextBlocks<1>::kMaxText)
-                        len = ConvertSlowly(p + 2, n, o + 2);
-                }
-                o[0] = static_cast<char>(len & 0xFF);
-                o[1] = static_cast<char>(len >> 8);
-                p += 2 + n;
-                used += 2 + len;
-                if (k == 0) {
-                    o[2 + len] = static_cast<char>(p[0]);
-                    o[3 + len] = static_cast<char>(p[1]);
-                    numbersAt[e] = static_cast<int16_t>(p[0] | (p[1] << 8));
-                    p += 2;
-                    used += 2;
-                }
-            }
-            recordsAt[e] = {static_cast<uint32_t>(blockAt), ascii};
-        }
-        pos_ = static_cast<size_t>(p - in);
-        // Blocks are found by 32-bit offsets: no list of a real library
-        // comes near 4 GB, and a file that claims one is refused.
-        if (used > UINT32_MAX) return Fail();
-        list.Buffer().assign(scratch_.get(), used);
-        list.MarkPacked();
-    }
-    void Fail() { ok = false; }
-
-private:
-    // An entry's texts (from `from` to `to` in the file) into `out` through
-    // the code page's tables, written in place; where the tables fall short,
-    // text by text through the codec.
-    // The scratch with room for `more` bytes after the first `used`, grown
-    // by half (keeping what it holds) when it has not.
-    char* Room(size_t used, size_t more) {
-        if (scratchSize_ - used < more) {
-            const size_t size = std::max(scratchSize_ + scratchSize_ / 2, used + more + 4096);
-            std::unique_ptr<char[]> bigger(new char[size]);
-            if (used) std::memcpy(bigger.get(), scratch_.get(), used);
-            scratch_ = std::move(bigger);
-            scratchSize_ = size;
-        }
-        return scratch_.get() + used;
-    }
-    // Copies n bytes while they are ASCII; false at the first that is not
-    // (what was copied is then of no use). A short text, most of them, is
-    // moved as sixteen bytes when the file has them (only the first n are
-    // judged); the `to` side must then have room for sixteen. Longer ones
-    // go eight bytes a step, the last step overlapping the one before.
-    static bool CopyAscii(const unsigned char* from, size_t n, char* to, size_t readable) {
-        constexpr uint64_t kHigh = 0x8080808080808080ull;
-        // Byte masks of the first n of sixteen bytes, in memory order.
-        static constexpr unsigned char kFirst[32] = {
-            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-        uint64_t a, b;
-        if (n <= 16 && readable >= 16) {
-            std::memcpy(&a, from, 8);
-            std::memcpy(&b, from + 8, 8);
-            std::memcpy(to, &a, 8);
-            std::memcpy(to + 8, &b, 8);
-            uint64_t ma, mb;
-            std::memcpy(&ma, kFirst + 16 - n, 8);
-            std::memcpy(&mb, kFirst + 24 - n, 8);
-            return (((a & ma) | (b & mb)) & kHigh) == 0;
-        }
-        if (n >= 8) {
-            uint64_t seen = 0;
-            size_t i = 0;
-            for (; i + 8 <= n; i += 8) {
-                std::memcpy(&a, from + i, 8);
-                seen |= a;
-                std::memcpy(to + i, &a, 8);
-            }
-            std::memcpy(&a, from + n - 8, 8);
-            std::memcpy(to + n - 8, &a, 8);
-            return ((seen | a) & kHigh) == 0;
-        }
-        unsigned seen = 0;
-        for (size_t i = 0; i < n; ++i) {
-            seen |= from[i];
-            to[i] = static_cast<char>(from[i]);
-        }
-        return seen < 0x80;
-    }
-    // A text the tables do not hold, or that outgrows a count in UTF-8,
-    // through the codec (and cut to fit) into room for 3 n bytes: the
-    // codec makes no more than three UTF-8 bytes a code-page byte either.
-    size_t ConvertSlowly(const unsigned char* ansi, size_t n, char* out) {
-        const std::string utf8 = codec_.FromAnsi(std::string(reinterpret_cast<const char*>(ansi), n));
-        std::string_view text(utf8);
-        if (text.size() > TextBlocks<1>::kMaxText) text = TextBlocks<1>::CutUtf8(text, TextBlocks<1>::kMaxText);
-        if (text.size() > 3 * n) text = TextBlocks<1>::CutUtf8(text, 3 * n);
-        std::memcpy(out, text.data(), text.size());
-        return text.size();
-    }
-
-    bool Need(size_t n) {
-        if (!ok || b_.size() - pos_ < n) {
-            ok = false;
-            return false;
-        }
-        return true;
-    }
-    unsigned Byte(size_t i) const { return static_cast<unsigned char>(b_[pos_ + i]); }
-
-    const std::string& b_;
-    size_t pos_ = 0;
-    TextCodec& codec_;
-    std::unique_ptr<char[]> scratch_;  // the blocks of the list being read
-    size_t scratchSize_ = 0;
-};
 
 void ReadSettings(Reader& r, Settings& s) {
     s.WindowLeft = r.Int16();
@@ -616,7 +398,7 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
 
 bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
     rec = StateRecord{};
-    Reader r(bytes, codec);
+    Reader r(bytes, codec.Table(), &codec);
     rec.Version = r.Text();
     ReadSettings(r, rec.Settings);
 

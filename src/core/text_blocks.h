@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_buffer.h"
+
 namespace tw {
 
 struct BlockRecord {
@@ -128,7 +130,7 @@ public:
     // Copies the live blocks into a buffer of their own size, in entry
     // order, and gives back the spare room of both arrays.
     void Compact() {
-        std::string packed;
+        TextBuffer packed;
         size_t need = 0;
         for (size_t i = 0; i < records_.size(); ++i) need += Block(i).size();
         packed.reserve(need);
@@ -143,8 +145,7 @@ public:
     }
     // Heap bytes held.
     size_t Bytes() const {
-        const size_t inPlace = std::string().capacity();  // a short string's room is no heap
-        return records_.capacity() * sizeof(BlockRecord) + (texts_.capacity() > inPlace ? texts_.capacity() : 0);
+        return records_.capacity() * sizeof(BlockRecord) + texts_.capacity();
     }
 
     // Raw access for the data file, which moves whole blocks: the records
@@ -156,11 +157,11 @@ public:
         return records_;
     }
     const std::vector<BlockRecord>& Records() const { return records_; }
-    std::string& Buffer() {
+    TextBuffer& Buffer() {
         packed_ = false;
         return texts_;
     }
-    const std::string& Buffer() const { return texts_; }
+    const TextBuffer& Buffer() const { return texts_; }
     void MarkPacked() { packed_ = true; }
     // Whether the blocks lie in entry order, back to back, with nothing
     // between them (after Compact(), or appends alone).
@@ -184,13 +185,15 @@ public:
         return static_cast<size_t>(q - p);
     }
     // Appends one text (cut to fit its count) to a buffer in block shape.
-    static void PutText(std::string& out, std::string_view text) {
+    template <class Out>
+    static void PutText(Out& out, std::string_view text) {
         if (text.size() > kMaxText) text = CutUtf8(text, kMaxText);
         const char count[2] = {static_cast<char>(text.size() & 0xFF), static_cast<char>(text.size() >> 8)};
         out.append(count, 2);
         out.append(text.data(), text.size());
     }
-    static void PutNumber(std::string& out, int16_t number) {
+    template <class Out>
+    static void PutNumber(Out& out, int16_t number) {
         const auto u = static_cast<uint16_t>(number);
         const char two[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         out.append(two, 2);
@@ -229,7 +232,7 @@ private:
         return r;
     }
     // Appends a block to `out`; whether its texts are all ASCII.
-    static bool PutBlock(std::string& out, const Texts& texts, int16_t number) {
+    static bool PutBlock(TextBuffer& out, const Texts& texts, int16_t number) {
         bool ascii = true;
         for (size_t k = 0; k < N; ++k) {
             PutText(out, texts[k]);
@@ -240,7 +243,7 @@ private:
     }
 
     std::vector<BlockRecord> records_;
-    std::string texts_;
+    TextBuffer texts_;
     bool packed_ = true;
 };
 

@@ -119,24 +119,28 @@ size_t CodePageTable::ToUtf8(const unsigned char* p, size_t n, char* out) const 
         i += run;
         o += run;
         if (i >= n) break;
-        const unsigned char b = p[i];
+        unsigned char b = p[i];
         if (b < 0x80) {
             *o++ = static_cast<char>(b);
             ++i;
             continue;
         }
-        uint32_t v = single_[b];
-        if (v) {
-            ++i;
-        } else if (i + 1 < n && (v = pair_[b * 256 + p[i + 1]]) != 0) {
-            i += 2;
-        } else {
-            return kMiss;
-        }
-        o[0] = static_cast<char>(v & 0xFF);
-        o[1] = static_cast<char>((v >> 8) & 0xFF);
-        o[2] = static_cast<char>((v >> 16) & 0xFF);
-        o += v >> 24;
+        // Code-page characters come in runs (a Japanese title): stay here
+        // until the next ASCII byte.
+        do {
+            uint32_t v = single_[b];
+            if (v) {
+                ++i;
+            } else if (i + 1 < n && (v = pair_[b * 256 + p[i + 1]]) != 0) {
+                i += 2;
+            } else {
+                return kMiss;
+            }
+            o[0] = static_cast<char>(v & 0xFF);
+            o[1] = static_cast<char>((v >> 8) & 0xFF);
+            o[2] = static_cast<char>((v >> 16) & 0xFF);
+            o += v >> 24;
+        } while (i < n && (b = p[i]) >= 0x80);
     }
     return static_cast<size_t>(o - out);
 }

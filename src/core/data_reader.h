@@ -1,0 +1,258 @@
+#pragma once
+// Reading the data file's bytes: the data file's decoder and the reader of
+// the library's roots share it. Internal to them.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/state_record.h"
+#include "core/text_blocks.h"
+#include "platform/code_page_table.h"
+#include "platform/text_codec.h"
+
+namespace tw::dat {
+
+// Smallest number of bytes one element of each kind takes in the file; an
+// element count is believed only when the bytes left could hold that many.
+constexpr size_t kMinText = 2;
+constexpr size_t kMinWatchFolder = kMinText + 2;
+constexpr size_t kMinTrack = kMinText + 2 + 4 * kMinText;
+constexpr size_t kMinFolder = kMinText + 2 + kMinText;
+constexpr size_t kMinRoot = kMinText + 2 + 2 + 2 + 2 + 2;
+constexpr size_t kMinHit = 3 * kMinText;
+
+// Reads values one after another from `bytes`, which it does not own.
+// Code-page text goes through the tables and, where they fall short,
+// through the codec; a reader without a codec (one on a second thread,
+// where the codec may not be called) fails at such a text instead.
+class Reader {
+public:
+    Reader(const std::string& bytes, const CodePageTable& table, TextCodec* codec, size_t pos = 0)
+        : b_(bytes), pos_(pos), table_(table), codec_(codec) {}
+    bool ok = true;
+    size_t Pos() const { return pos_; }
+    void Seek(size_t pos) { pos_ = pos; }
+    const std::string& Bytes() const { return b_; }
+    const CodePageTable& Table() const { return table_; }
+
+    int16_t Int16() {
+        if (!Need(2)) return 0;
+        const auto v = static_cast<uint16_t>(Byte(0) | (Byte(1) << 8));
+        pos_ += 2;
+        return static_cast<int16_t>(v);
+    }
+    int32_t Int32() {
+        if (!Need(4)) return 0;
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte(i)) << (8 * i);
+        pos_ += 4;
+        return static_cast<int32_t>(v);
+    }
+    std::string Text() {
+        if (!Need(2)) return {};
+        const size_t n = Byte(0) | (Byte(1) << 8);
+        pos_ += 2;
+        if (!Need(n)) return {};
+        const char* at = b_.data() + pos_;
+        pos_ += n;
+        if (IsAsciiText(at, n)) return std::string(at, n);
+        std::string utf8(3 * n, '\0');
+        const size_t len = table_.ToUtf8(reinterpret_cast<const unsigned char*>(at), n, utf8.data());
+        if (len != CodePageTable::kMiss) {
+            utf8.resize(len);
+            return utf8;
+        }
+        if (!codec_) {
+            Fail();
+            return {};
+        }
+        return codec_->FromAnsi(std::string(at, n));
+    }
+    // An array's header: false for an array without storage or a reader
+    // that failed; otherwise its element count, believed only when the
+    // bytes left could hold that many elements.
+    bool ArrayHeader(size_t minElementSize, size_t& count) {
+        const int16_t dims = Int16();
+        if (!ok || dims == 0) return false;
+        if (dims != 1) {
+            Fail();
+            return false;
+        }
+        const int32_t n = Int32();
+        const int32_t lower = Int32();
+        if (!ok) return false;
+        if (n < 0 || lower != 0 || static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize) {
+            Fail();
+            return false;
+        }
+        count = static_cast<size_t>(n);
+        return true;
+    }
+    template <class T, class F>
+    void Array(StoredArray<T>& a, size_t minElementSize, F&& element) {
+        a.Clear();
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
+        a.Resize(count);
+        for (T& item : a.items) {
+            element(item);
+            if (!ok) return;
+        }
+    }
+    // A library list into its blocks, in one pass over the file's bytes.
+    // Text is copied as it stands while it is ASCII (the file's shape is the
+    // blocks' own) and goes through the code page's tables, or the codec
+    // where they fall short, when it is not. The blocks are written straight
+    // into the list's buffer, which then gives back what it did not need.
+    template <size_t N, class List>
+    void Blocks(List& list, size_t minElementSize, std::vector<int16_t>& numbers) {
+        list.Clear();
+        numbers.clear();
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
+        list.hasStorage = true;
+
+        std::vector<BlockRecord>& records = list.Records();
+        records.resize(count);
+        numbers.resize(count);
+        // Plain locals in the loop: stores through a char pointer could
+        // alias any member, which would be read again after each.
+        BlockRecord* const recordsAt = records.data();
+        int16_t* const numbersAt = numbers.data();
+        const auto* in = reinterpret_cast<const unsigned char*>(b_.data());
+        const unsigned char* p = in + pos_;
+        const unsigned char* const end = in + b_.size();
+        const CodePageTable& table = table_;
+        TextBuffer& buffer = list.Buffer();
+        // Room for entries of the usual size; a list of longer texts grows
+        // by half as often as it needs.
+        const size_t guess = std::min(static_cast<size_t>(end - p) + static_cast<size_t>(end - p) / 2, count * 128);
+        char* out = buffer.RoomAfterSize(guess + 4096);
+        size_t room = buffer.capacity(), used = 0;
+        for (size_t e = 0; e < count; ++e) {
+            const size_t blockAt = used;
+            bool ascii = true;
+            for (size_t k = 0; k < N; ++k) {
+                const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
+                if (static_cast<size_t>(end - p) < 2 + after) return Fail();
+                const size_t n = p[0] | (p[1] << 8);
+                if (static_cast<size_t>(end - p) - 2 - after < n) return Fail();
+                if (room - used < 2 + 3 * n + after + 32) {
+                    out = buffer.RoomAfterSize(used + 2 + 3 * n + after + 32);
+                    room = buffer.capacity();
+                }
+                char* o = out + used;
+                size_t len = n;
+                if (!CopyAscii(p + 2, n, o + 2, static_cast<size_t>(end - p) - 2)) {
+                    ascii = false;
+                    len = table.ToUtf8(p + 2, n, o + 2);
+                    if (len == CodePageTable::kMiss || len > TextBlocks<1>::kMaxText) {
+                        if (!codec_) return Fail();
+                        len = ConvertSlowly(p + 2, n, o + 2);
+                    }
+                }
+                o[0] = static_cast<char>(len & 0xFF);
+                o[1] = static_cast<char>(len >> 8);
+                p += 2 + n;
+                used += 2 + len;
+                if (k == 0) {
+                    o[2 + len] = static_cast<char>(p[0]);
+                    o[3 + len] = static_cast<char>(p[1]);
+                    numbersAt[e] = static_cast<int16_t>(p[0] | (p[1] << 8));
+                    p += 2;
+                    used += 2;
+                }
+            }
+            recordsAt[e] = {static_cast<uint32_t>(blockAt), ascii};
+        }
+        pos_ = static_cast<size_t>(p - in);
+        // Blocks are found by 32-bit offsets: no list of a real library
+        // comes near 4 GB, and a file that claims one is refused.
+        if (used > UINT32_MAX) return Fail();
+        buffer.Commit(used);
+        buffer.shrink_to_fit();
+        list.MarkPacked();
+    }
+    void Fail() { ok = false; }
+
+private:
+    // Copies n bytes while they are ASCII; false at the first that is not
+    // (what was copied is then of no use). A text of up to 32 bytes, nearly
+    // all of them, is moved as 32 bytes when the file has them, with no
+    // branch on its length (which would be mispredicted text after text);
+    // only the first n are judged, and the `to` side must have room for 32.
+    // Longer ones go eight bytes a step, the last step overlapping the one
+    // before.
+    static bool CopyAscii(const unsigned char* from, size_t n, char* to, size_t readable) {
+        constexpr uint64_t kHigh = 0x8080808080808080ull;
+        // Byte masks of the first n of 32 bytes, in memory order.
+        static constexpr unsigned char kFirst[64] = {
+            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        uint64_t a, b, c, d;
+        if (n <= 32 && readable >= 32) {
+            std::memcpy(&a, from, 8);
+            std::memcpy(&b, from + 8, 8);
+            std::memcpy(&c, from + 16, 8);
+            std::memcpy(&d, from + 24, 8);
+            std::memcpy(to, &a, 8);
+            std::memcpy(to + 8, &b, 8);
+            std::memcpy(to + 16, &c, 8);
+            std::memcpy(to + 24, &d, 8);
+            const unsigned char* m = kFirst + 32 - n;
+            uint64_t ma, mb, mc, md;
+            std::memcpy(&ma, m, 8);
+            std::memcpy(&mb, m + 8, 8);
+            std::memcpy(&mc, m + 16, 8);
+            std::memcpy(&md, m + 24, 8);
+            return (((a & ma) | (b & mb) | (c & mc) | (d & md)) & kHigh) == 0;
+        }
+        if (n >= 8) {
+            uint64_t seen = 0;
+            size_t i = 0;
+            for (; i + 8 <= n; i += 8) {
+                std::memcpy(&a, from + i, 8);
+                seen |= a;
+                std::memcpy(to + i, &a, 8);
+            }
+            std::memcpy(&a, from + n - 8, 8);
+            std::memcpy(to + n - 8, &a, 8);
+            return ((seen | a) & kHigh) == 0;
+        }
+        unsigned seen = 0;
+        for (size_t i = 0; i < n; ++i) {
+            seen |= from[i];
+            to[i] = static_cast<char>(from[i]);
+        }
+        return seen < 0x80;
+    }
+    // A text the tables do not hold, or that outgrows a count in UTF-8,
+    // through the codec (and cut to fit) into room for 3 n bytes: the
+    // codec makes no more than three UTF-8 bytes a code-page byte either.
+    size_t ConvertSlowly(const unsigned char* ansi, size_t n, char* out) {
+        const std::string utf8 = codec_->FromAnsi(std::string(reinterpret_cast<const char*>(ansi), n));
+        std::string_view text(utf8);
+        if (text.size() > TextBlocks<1>::kMaxText) text = TextBlocks<1>::CutUtf8(text, TextBlocks<1>::kMaxText);
+        if (text.size() > 3 * n) text = TextBlocks<1>::CutUtf8(text, 3 * n);
+        std::memcpy(out, text.data(), text.size());
+        return text.size();
+    }
+
+    bool Need(size_t n) {
+        if (!ok || b_.size() - pos_ < n) {
+            ok = false;
+            return false;
+        }
+        return true;
+    }
+    unsigned Byte(size_t i) const { return static_cast<unsigned char>(b_[pos_ + i]); }
+
+    const std::string& b_;
+    size_t pos_ = 0;
+    const CodePageTable& table_;
+    TextCodec* codec_;
+};
+
+}  // namespace tw::dat
