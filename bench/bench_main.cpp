@@ -23,6 +23,7 @@
 #include "library/tag_reader.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_threads.h"
 #include "search/keyword_search.h"
 
 #ifndef TW_BENCH_BUILD_TYPE
@@ -220,6 +221,7 @@ struct Host {
     CountingPump pump;
     tw::PosixFileSystem files;
     tw::IconvCodec codec{"CP932"};
+    tw::PosixThreads threads;
     BenchSystem system;
     tw::Platform Services() {
         tw::Platform p;
@@ -228,6 +230,7 @@ struct Host {
         p.files = &files;
         p.codec = &codec;
         p.system = &system;
+        p.threads = &threads;
         return p;
     }
 };
@@ -490,7 +493,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     std::string readBack;
     tw::StateRecord rec;
     Paired(
-        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) && loaded; },
+        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec, &host.threads) && loaded; },
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
@@ -504,12 +507,16 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     ::unlink((datNative + ".part").c_str());
     const double readMs = MedianMs(o.runs, [&] { host.files.ReadWholeFile(datPath, fileBytes); });
     tw::StateRecord decoded;
+    tw::DecodeOptions twoThreads;
+    twoThreads.threads = &host.threads;
     const double decodeMs = MedianMs(
-        o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec); },
+        o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec, twoThreads); },
         [&] { decoded = tw::StateRecord{}; });
+    const double decodeOneMs = MedianMs(
+        o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec); }, [&] { decoded = tw::StateRecord{}; });
     Check("save/load parts: EncodeState " + Fmt("%.1f", encodeMs) + " ms, WriteNewFile " +
           Fmt("%.1f", writeMs) + " ms; ReadWholeFile " + Fmt("%.1f", readMs) + " ms, DecodeState " +
-          Fmt("%.1f", decodeMs) + " ms");
+          Fmt("%.1f", decodeMs) + " ms on two threads (" + Fmt("%.1f", decodeOneMs) + " ms on one)");
     uint64_t onDisk = 0;
     FileSize(datNative, onDisk);
     Check(std::string("save/load: SaveState ") + (saved ? "ok" : "FAILED") + ", LoadState " +

@@ -35,5 +35,12 @@ int main(int argc, char** argv) {
     tw::AppendCapped(rec.Search.SearchHits, rec.Search.SearchHitCount, hit);
     tw::AppendCapped(rec.Search.SearchWords, rec.Search.SearchWordCount, std::string("桜"));
     write("library", rec);
+
+    // Several roots, so that a second reader has roots to start at.
+    for (int r = 1; r < 6; ++r) {
+        root.Path = "D:\\音楽\\" + std::to_string(r) + "\\";
+        tw::AppendCapped(rec.Library.LibraryRoots, rec.Library.RootCount, root);
+    }
+    write("roots", rec);
     return 0;
 }

@@ -23,6 +23,7 @@ class SystemInfo;
 class MainWindow;
 class MciDevice;
 class DialogHost;
+class Threads;
 
 // The services of the platform. The context does not own them.
 struct Platform {
@@ -36,6 +37,7 @@ struct Platform {
     MainWindow* window = nullptr;
     MciDevice* mci = nullptr;
     DialogHost* dialogs = nullptr;
+    Threads* threads = nullptr;  // none: one thread does everything
 };
 
 // What the data file keeps between runs.

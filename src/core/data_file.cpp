@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/data_reader.h"
+#include "core/roots_reader.h"
 #include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
@@ -275,15 +276,6 @@ void ReadHit(Reader& r, SearchHit& h) {
     h.FileName = r.Text();
 }
 
-// Whether the numbers of the first `count` entries (all of them, when
-// there are fewer) lie in [low, high].
-bool NumbersWithin(const std::vector<int16_t>& numbers, int16_t count, int low, int high) {
-    const size_t n = std::min(numbers.size(), static_cast<size_t>(std::max<int16_t>(count, 0)));
-    for (size_t i = 0; i < n; ++i)
-        if (numbers[i] < low || numbers[i] > high) return false;
-    return true;
-}
-
 bool CountFits(int16_t count, size_t size) {
     return count >= 0 && static_cast<size_t>(count) <= size;
 }
@@ -396,26 +388,19 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     return std::move(w.bytes);
 }
 
-bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
+bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, const DecodeOptions& options) {
     rec = StateRecord{};
     Reader r(bytes, codec.Table(), &codec);
     rec.Version = r.Text();
     ReadSettings(r, rec.Settings);
 
     TrackLibrary& lib = rec.Library;
-    std::vector<int16_t> folderIndexes, parents;  // reused from root to root
-    r.Array(lib.LibraryRoots, kMinRoot, [&](RootEntry& root) {
-        root.Path = r.Text();
-        r.Blocks<5>(root.Tracks, kMinTrack, folderIndexes);
-        root.TrackCount = r.Int16();
-        r.Blocks<2>(root.Folders, kMinFolder, parents);
-        root.FolderCount = r.Int16();
-        root.TagsRead = r.Int16();
-        // Tracks name their folder, folders their parent (-1 for the root).
-        if (!NumbersWithin(folderIndexes, root.TrackCount, 0, root.FolderCount - 1) ||
-            !NumbersWithin(parents, root.FolderCount, -1, root.FolderCount - 1))
-            r.Fail();
-    });
+    lib.LibraryRoots.Clear();
+    if (size_t count = 0; r.ArrayHeader(kMinRoot, count)) {
+        lib.LibraryRoots.Resize(count);
+        const size_t taken = ReadRoots(r, lib.LibraryRoots.items, options.threads, options.twoThreadsFrom);
+        if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
+    }
     lib.RootCount = r.Int16();
     lib.RegisteredFileCount = r.Int32();
     lib.TagsReadCount = r.Int32();
@@ -435,11 +420,14 @@ std::string DataFilePath(const std::string& programFolder) {
     return programFolder + "\\" + kDataFileName;
 }
 
-bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record) {
+bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
+               Threads* threads) {
     if (!fs.FileExists(path)) return false;
     std::string bytes;
     if (!fs.ReadWholeFile(path, bytes)) return false;
-    return DecodeState(bytes, record, codec);
+    DecodeOptions options;
+    options.threads = threads;
+    return DecodeState(bytes, record, codec, options);
 }
 
 bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path,

@@ -1,6 +1,7 @@
 #pragma once
 // The data file "dat": one StateRecord as raw little-endian bytes, texts in
 // the system ANSI code page with a 16-bit byte count.
+#include <cstddef>
 #include <string>
 
 #include "core/state_record.h"
@@ -9,6 +10,7 @@ namespace tw {
 
 class TextCodec;
 class FileSystem;
+class Threads;
 
 inline const char kDataFileName[] = "dat";
 
@@ -24,19 +26,32 @@ int RoundHalfEven(double v);
 // cut to fit, at a character boundary.
 std::string EncodeState(const StateRecord& record, TextCodec& codec);
 
+// How a record is read. The defaults read it on one thread.
+struct DecodeOptions {
+    // Where a second thread comes from; none: one thread reads everything.
+    Threads* threads = nullptr;
+    // A library of this many bytes or more is read on two threads: the
+    // same record either way.
+    size_t twoThreadsFrom = size_t{1} << 20;
+    // When set, told how many roots read by the second thread were taken.
+    size_t* rootsFromSecondThread = nullptr;
+};
+
 // Reads one record from the start of `bytes` into `record`. False when the
 // bytes end early or describe something no writer produces (a negative or
 // impossible count, an array of other than one dimension, an index outside
 // its list); the record is then unspecified. Bytes after the record are
 // ignored. Never allocates more than the input could describe.
-bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec);
+bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec,
+                 const DecodeOptions& options = {});
 
 // The data file of a program folder: the folder, a backslash, "dat".
 std::string DataFilePath(const std::string& programFolder);
 
 // Reads the data file into `record`; false when it is missing, unreadable
-// or malformed.
-bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record);
+// or malformed. Given `threads`, a large library is read on two of them.
+bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
+               Threads* threads = nullptr);
 
 // Writes `record` to the data file. The new bytes go to a temporary file
 // beside it, which replaces the old file only once it is complete, so any

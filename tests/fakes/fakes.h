@@ -6,6 +6,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/app_context.h"
@@ -21,6 +23,7 @@
 #include "platform/posix/iconv_codec.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "platform/threads.h"
 
 namespace tw::test {
 
@@ -305,6 +308,26 @@ private:
         T v = q.front();
         q.erase(q.begin());
         return v;
+    }
+};
+
+// Threads whose work is over before Start returns (it still runs on a
+// thread of its own): whoever started it finds it finished. Counts starts.
+class FinishedThreads : public Threads {
+public:
+    int started = 0;
+    std::thread Start(std::function<void()> work) override {
+        ++started;
+        std::thread(std::move(work)).join();
+        return {};
+    }
+};
+
+// A system with no thread to spare.
+class NoThreads : public Threads {
+public:
+    std::thread Start(std::function<void()>) override {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     }
 };
 

@@ -14,6 +14,7 @@
 #include "platform/win32/win_mci.h"
 #include "platform/win32/win_shell.h"
 #include "platform/win32/win_system.h"
+#include "platform/win32/win_threads.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{};
@@ -33,6 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tw::win::WinMessageBoxes boxes(window);
     tw::win::WinMci mci;
     tw::win::WinDialogHost dialogs(window);
+    tw::WinThreads threads;
 
     tw::Platform platform;
     platform.clock = &clock;
@@ -45,6 +47,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform.window = &window;
     platform.mci = &mci;
     platform.dialogs = &dialogs;
+    platform.threads = &threads;
     tw::AppContext ctx(platform);
     window.Attach(ctx);
 
