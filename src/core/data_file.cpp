@@ -40,7 +40,7 @@ int16_t ClampToInt16(int v) {
 
 class Writer {
 public:
-    explicit Writer(TextCodec& codec) : codec_(codec) {}
+    explicit Writer(TextCodec& codec) : codec_(codec), table_(codec.Table()) {}
     std::string bytes;
 
     void Int16(int16_t v) {
@@ -63,7 +63,7 @@ public:
         // The code page's one-to-one characters through the tables, the rest
         // through the codec: the same bytes either way.
         scratch_.clear();
-        if (codec_.Table().ToAnsi(utf8, scratch_) && scratch_.size() <= 0xFFFF) {
+        if (table_.ToAnsi(utf8, scratch_) && scratch_.size() <= 0xFFFF) {
             Length(scratch_.size());
             bytes += scratch_;
             return;
@@ -108,7 +108,8 @@ public:
             const size_t size = list.Block(i).size();
             if (!r.ascii) {
                 flush();
-                if (!BlockToAnsi<List::kTexts>(buffer.data() + r.at, size)) textsOneByOne(list[i]);
+                if (!BlockToAnsi<List::kTexts>(buffer.data() + r.at, size, buffer.data() + buffer.size()))
+                    textsOneByOne(list[i]);
                 continue;
             }
             if (runEnd != runAt && r.at == runEnd) {
@@ -123,23 +124,26 @@ public:
     }
 
 private:
-    // A block of N texts into the code page through the tables, in one
-    // piece; false, with nothing written, when a text is not in the tables
-    // (the caller then goes text by text through the codec).
+    // A block of N texts (in a buffer that ends at `end`) into the code page
+    // through the tables, in one piece; false, with nothing written, when a
+    // text is not in the tables (the caller then goes text by text through
+    // the codec). Nothing converted is longer in the code page than in
+    // UTF-8, so the output never runs ahead of the input: room for the
+    // block and 32 bytes more covers every copy.
     template <size_t N>
-    bool BlockToAnsi(const char* block, size_t size) {
+    bool BlockToAnsi(const char* block, size_t size, const char* end) {
         const size_t mark = bytes.size();
-        bytes.resize(mark + size + 8);
+        bytes.resize(mark + size + 40);
         char* o = bytes.data() + mark;
         const auto* p = reinterpret_cast<const unsigned char*>(block);
-        const CodePageTable& table = codec_.Table();
+        const CodePageTable& table = table_;
         for (size_t k = 0; k < N; ++k) {
             const size_t n = p[0] | (p[1] << 8);
-            // Most texts of such a block are ASCII all the same.
-            const bool ascii = IsAsciiText(reinterpret_cast<const char*>(p) + 2, n);
             size_t len = n;
-            if (ascii) {
-                std::memcpy(o + 2, p + 2, n);
+            // Most texts of such a block are ASCII all the same.
+            const size_t readable = static_cast<size_t>(end - reinterpret_cast<const char*>(p)) - 2;
+            if (CopyIfAscii(p + 2, n, o + 2, readable)) {
+                // copied as it stands
             } else if (Seen& seen = seen_[k]; seen.utf8 && seen.utf8Size == n && std::memcmp(seen.utf8, p + 2, n) == 0) {
                 len = seen.size;
                 std::memcpy(o + 2, bytes.data() + seen.at, len);
@@ -195,6 +199,7 @@ private:
         return ansi;
     }
     TextCodec& codec_;
+    const CodePageTable& table_;
 };
 
 void WriteSettings(Writer& w, const Settings& s) {

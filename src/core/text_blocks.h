@@ -54,6 +54,56 @@ inline bool IsAsciiText(const char* p, size_t n) {
     return seen < 0x80;
 }
 
+// Copies n bytes when they are all ASCII; false otherwise (what was
+// copied is then of no use). A text of up to 32 bytes, nearly all of them,
+// moves as 32 bytes when `readable` (the bytes that may be read at `from`)
+// allows, with no branch on its length, which would be mispredicted text
+// after text; only the first n are judged, and `to` must have room for 32.
+// Longer ones go eight bytes a step, the last overlapping the one before.
+inline bool CopyIfAscii(const unsigned char* from, size_t n, char* to, size_t readable) {
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    // Byte masks of the first n of 32 bytes, in memory order.
+    static constexpr unsigned char kFirst[64] = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    uint64_t a, b, c, d;
+    if (n <= 32 && readable >= 32) {
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + 8, 8);
+        std::memcpy(&c, from + 16, 8);
+        std::memcpy(&d, from + 24, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + 8, &b, 8);
+        std::memcpy(to + 16, &c, 8);
+        std::memcpy(to + 24, &d, 8);
+        const unsigned char* m = kFirst + 32 - n;
+        uint64_t ma, mb, mc, md;
+        std::memcpy(&ma, m, 8);
+        std::memcpy(&mb, m + 8, 8);
+        std::memcpy(&mc, m + 16, 8);
+        std::memcpy(&md, m + 24, 8);
+        return (((a & ma) | (b & mb) | (c & mc) | (d & md)) & kHigh) == 0;
+    }
+    if (n >= 8) {
+        uint64_t seen = 0;
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            std::memcpy(&a, from + i, 8);
+            seen |= a;
+            std::memcpy(to + i, &a, 8);
+        }
+        std::memcpy(&a, from + n - 8, 8);
+        std::memcpy(to + n - 8, &a, 8);
+        return ((seen | a) & kHigh) == 0;
+    }
+    unsigned seen = 0;
+    for (size_t i = 0; i < n; ++i) {
+        seen |= from[i];
+        to[i] = static_cast<char>(from[i]);
+    }
+    return seen < 0x80;
+}
+
 template <size_t N>
 class TextBlocks {
 public:
