@@ -49,7 +49,7 @@ bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec
 std::string DataFilePath(const std::string& programFolder);
 
 // Reads the data file into `record`; false when it is missing, unreadable
-// or malformed. Given `threads`, a large library is read on two of them. Given `threads`, a large library is read on two of them.
+// or malformed. Given `threads`, a large library is read on two of them.
 bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
                Threads* threads = nullptr);
 

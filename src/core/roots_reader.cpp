@@ -83,8 +83,7 @@ struct Aside {
     const size_t from;  // where to start looking
     // Where its first root begins, once that root has been read whole.
     std::atomic<size_t> start{kNowhere};
-    // How many roots it has read, and how many it should read at most.
-    std::atomic<size_t> done{0};
+    // How many roots are wanted, once the first thread knows.
     std::atomic<size_t> limit{kNowhere};
     std::atomic<bool> stop{false};
     // Its roots and where each ends; the first thread reads them only
@@ -115,14 +114,12 @@ void ReadAside(Aside& a) {
                 continue;
             }
             a.read.push_back({std::move(root), r.Pos()});
-            a.done.store(1, std::memory_order_relaxed);
             a.start.store(at, std::memory_order_release);
             while (!a.stop.load(std::memory_order_relaxed) && a.read.size() < a.limit.load(std::memory_order_acquire)) {
                 RootEntry next;
                 ReadRoot(r, next, numbers);
                 if (!r.ok) return;
                 a.read.push_back({std::move(next), r.Pos()});
-                a.done.store(a.read.size(), std::memory_order_relaxed);
             }
             return;
         }
@@ -165,12 +162,8 @@ size_t ReadRoots(Reader& r, std::vector<RootEntry>& roots, Threads* threads, siz
             if (at != kNowhere && r.Pos() >= at) {
                 watching = false;
                 if (r.Pos() == at) {
-                    // Its first root is this one: take what it has read by
-                    // the end of the root it is on, and read on from there.
-                    // Waiting for all of its half would cost as long as it
-                    // lags behind (a thread may start late, or be held up).
-                    const size_t upTo = aside->done.load(std::memory_order_relaxed) + 1;
-                    aside->limit.store(std::min(upTo, roots.size() - i), std::memory_order_release);
+                    // Its first root is this one: take what it read.
+                    aside->limit.store(roots.size() - i, std::memory_order_release);
                     if (worker.joinable()) worker.join();
                     const size_t n = std::min(aside->read.size(), roots.size() - i);
                     for (size_t k = 0; k < n; ++k) roots[i + k] = std::move(aside->read[k].root);
