@@ -134,7 +134,7 @@ size_t ReadRoots(Reader& r, std::vector<RootEntry>& roots, Threads* threads, siz
     const size_t left = r.Bytes().size() - r.Pos();
     std::unique_ptr<Aside> aside;
     std::thread worker;
-    if (threads && roots.size() >= 2 && left >= twoThreadsFrom && left > 0) {
+    if (threads && roots.size() >= 2 && left >= twoThreadsFrom) {
         aside = std::make_unique<Aside>(r.Bytes(), r.Table(), r.Pos() + left / 2);
         try {
             Aside* a = aside.get();

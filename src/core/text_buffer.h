@@ -39,7 +39,6 @@ public:
     const char* data() const { return p_; }
     size_t size() const { return size_; }
     size_t capacity() const { return cap_; }
-    bool empty() const { return size_ == 0; }
 
     void clear() { size_ = 0; }
     void reserve(size_t n) {
