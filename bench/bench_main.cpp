@@ -492,8 +492,10 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     double loadMs = 0, plainLoadMs = 0;
     std::string readBack;
     tw::StateRecord rec;
+    tw::DecodeOptions twoThreads;
+    twoThreads.threads = &host.threads;
     Paired(
-        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec, &host.threads) && loaded; },
+        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec, twoThreads) && loaded; },
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
@@ -507,8 +509,6 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     ::unlink((datNative + ".part").c_str());
     const double readMs = MedianMs(o.runs, [&] { host.files.ReadWholeFile(datPath, fileBytes); });
     tw::StateRecord decoded;
-    tw::DecodeOptions twoThreads;
-    twoThreads.threads = &host.threads;
     const double decodeMs = MedianMs(
         o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec, twoThreads); },
         [&] { decoded = tw::StateRecord{}; });

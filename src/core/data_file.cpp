@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "core/data_reader.h"
 #include "core/roots_reader.h"
@@ -393,9 +395,12 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     return std::move(w.bytes);
 }
 
-bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, const DecodeOptions& options) {
+namespace {
+
+// Reads one record with `r` from its start; `second`, when given, is a
+// second reader already started on the later half.
+bool Decode(Reader& r, StateRecord& rec, const DecodeOptions& options, SecondReader* second) {
     rec = StateRecord{};
-    Reader r(bytes, codec.Table(), &codec);
     rec.Version = r.Text();
     ReadSettings(r, rec.Settings);
 
@@ -403,7 +408,8 @@ bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, c
     lib.LibraryRoots.Clear();
     if (size_t count = 0; r.ArrayHeader(kMinRoot, count)) {
         lib.LibraryRoots.Resize(count);
-        const size_t taken = ReadRoots(r, lib.LibraryRoots.items, options.threads, options.twoThreadsFrom);
+        const size_t taken =
+            ReadRoots(r, lib.LibraryRoots.items, second, options.threads, options.twoThreadsFrom);
         if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
     }
     lib.RootCount = r.Int16();
@@ -421,17 +427,52 @@ bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, c
     return r.ok && Consistent(rec);
 }
 
+// Reads a large file on two threads from the start: while this thread
+// reads the first half and decodes it, the second reads the other half
+// and the roots in it. Empty when the file is better read the usual way
+// (small, or it could not be read like this), which then decides.
+std::optional<bool> LoadOnTwoThreads(FileSystem& fs, TextCodec& codec, const std::string& path,
+                                     StateRecord& record, const DecodeOptions& options) {
+    const std::unique_ptr<ByteSource> file = fs.OpenRead(path);
+    if (!file) return std::nullopt;
+    const uint64_t size = file->Size();
+    if (size < options.twoThreadsFrom || size < 2 || size > std::numeric_limits<size_t>::max() / 2)
+        return std::nullopt;
+    // Every byte is read into place, so the room need not be cleared first.
+    const auto room = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size));
+    const std::string_view bytes(room.get(), static_cast<size_t>(size));
+    const size_t half = bytes.size() / 2;
+    SecondReader second(bytes, half, codec.Table(), file.get());
+    second.Start(*options.threads);
+    if (!file->ReadExactly(0, room.get(), half)) return std::nullopt;
+    Reader r(bytes.substr(0, half), codec.Table(), &codec, 0, &second);
+    const bool ok = Decode(r, record, options, &second);
+    second.Finish();
+    std::string_view whole;
+    if (!ok && !second.Wait(whole)) return std::nullopt;  // the file changed or failed under us
+    return ok;
+}
+
+}  // namespace
+
+bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, const DecodeOptions& options) {
+    Reader r(bytes, codec.Table(), &codec);
+    return Decode(r, rec, options, nullptr);
+}
+
 std::string DataFilePath(const std::string& programFolder) {
     return programFolder + "\\" + kDataFileName;
 }
 
 bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
-               Threads* threads) {
+               const DecodeOptions& options) {
     if (!fs.FileExists(path)) return false;
+    if (options.threads) {
+        const std::optional<bool> loaded = LoadOnTwoThreads(fs, codec, path, record, options);
+        if (loaded) return *loaded;
+    }
     std::string bytes;
     if (!fs.ReadWholeFile(path, bytes)) return false;
-    DecodeOptions options;
-    options.threads = threads;
     return DecodeState(bytes, record, codec, options);
 }
 

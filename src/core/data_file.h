@@ -30,8 +30,8 @@ std::string EncodeState(const StateRecord& record, TextCodec& codec);
 struct DecodeOptions {
     // Where a second thread comes from; none: one thread reads everything.
     Threads* threads = nullptr;
-    // A library of this many bytes or more is read on two threads: the
-    // same record either way.
+    // A library (or, when loading, a file) of this many bytes or more is
+    // read on two threads: the same record either way.
     size_t twoThreadsFrom = size_t{1} << 20;
     // When set, told how many roots read by the second thread were taken.
     size_t* rootsFromSecondThread = nullptr;
@@ -49,9 +49,10 @@ bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec
 std::string DataFilePath(const std::string& programFolder);
 
 // Reads the data file into `record`; false when it is missing, unreadable
-// or malformed. Given `threads`, a large library is read on two of them.
+// or malformed. Given threads, a large file is read and decoded on two of
+// them from the start: the same record either way.
 bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
-               Threads* threads = nullptr);
+               const DecodeOptions& options = {});
 
 // Writes `record` to the data file. The new bytes go to a temporary file
 // beside it, which replaces the old file only once it is complete, so any

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/state_record.h"
@@ -23,18 +24,38 @@ constexpr size_t kMinFolder = kMinText + 2 + kMinText;
 constexpr size_t kMinRoot = kMinText + 2 + 2 + 2 + 2 + 2;
 constexpr size_t kMinHit = 3 * kMinText;
 
+// The rest of a file whose first part a reader was given while the rest
+// was still being read.
+class LaterBytes {
+public:
+    virtual ~LaterBytes() = default;
+    // Waits until the rest is in and gives the whole file's bytes, which
+    // begin with what the reader was given; false when the rest could not
+    // be read.
+    virtual bool Wait(std::string_view& whole) = 0;
+};
+
 // Reads values one after another from `bytes`, which it does not own.
 // Code-page text goes through the tables and, where they fall short,
 // through the codec; a reader without a codec (one on a second thread,
-// where the codec may not be called) fails at such a text instead.
+// where the codec may not be called) fails at such a text instead. Given
+// `later`, a read that runs past `bytes` waits for the rest of the file
+// and goes on in it.
 class Reader {
 public:
-    Reader(const std::string& bytes, const CodePageTable& table, TextCodec* codec, size_t pos = 0)
-        : b_(bytes), pos_(pos), table_(table), codec_(codec) {}
+    Reader(std::string_view bytes, const CodePageTable& table, TextCodec* codec, size_t pos = 0,
+           LaterBytes* later = nullptr)
+        : b_(bytes), pos_(pos), table_(table), codec_(codec), later_(later) {}
     bool ok = true;
     size_t Pos() const { return pos_; }
-    void Seek(size_t pos) { pos_ = pos; }
-    const std::string& Bytes() const { return b_; }
+    // Moves to `pos`, taking in the rest of the file first when `pos` lies
+    // in it; fails when it lies past the end.
+    void Seek(size_t pos) {
+        if (pos > b_.size() && (!More() || pos > b_.size())) return Fail();
+        pos_ = pos;
+    }
+    // The bytes the reader has so far.
+    std::string_view Bytes() const { return b_; }
     const CodePageTable& Table() const { return table_; }
 
     int16_t Int16() {
@@ -83,7 +104,9 @@ public:
         const int32_t n = Int32();
         const int32_t lower = Int32();
         if (!ok) return false;
-        if (n < 0 || lower != 0 || static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize) {
+        if (n < 0 || lower != 0 ||
+            (static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize &&
+             (!More() || static_cast<size_t>(n) > (b_.size() - pos_) / minElementSize))) {
             Fail();
             return false;
         }
@@ -123,7 +146,7 @@ public:
         int16_t* const numbersAt = numbers.data();
         const auto* in = reinterpret_cast<const unsigned char*>(b_.data());
         const unsigned char* p = in + pos_;
-        const unsigned char* const end = in + b_.size();
+        const unsigned char* end = in + b_.size();
         const CodePageTable& table = table_;
         TextBuffer& buffer = list.Buffer();
         // Room for entries of the usual size; a list of longer texts grows
@@ -136,9 +159,17 @@ public:
             bool ascii = true;
             for (size_t k = 0; k < N; ++k) {
                 const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
-                if (static_cast<size_t>(end - p) < 2 + after) return Fail();
+                // Past the bytes in so far: take in the rest (the same
+                // memory, longer), or fail.
+                while (static_cast<size_t>(end - p) < 2 + after) {
+                    if (!More()) return Fail();
+                    end = in + b_.size();
+                }
                 const size_t n = p[0] | (p[1] << 8);
-                if (static_cast<size_t>(end - p) - 2 - after < n) return Fail();
+                while (static_cast<size_t>(end - p) - 2 - after < n) {
+                    if (!More()) return Fail();
+                    end = in + b_.size();
+                }
                 if (room - used < 2 + 3 * n + after + 32) {
                     out = buffer.RoomAfterSize(used + 2 + 3 * n + after + 32);
                     room = buffer.capacity();
@@ -191,18 +222,28 @@ private:
     }
 
     bool Need(size_t n) {
-        if (!ok || b_.size() - pos_ < n) {
-            ok = false;
-            return false;
-        }
+        if (ok && (b_.size() - pos_ >= n || (More() && b_.size() - pos_ >= n))) return true;
+        ok = false;
+        return false;
+    }
+    // Takes in the rest of the file, once; false when there is none to
+    // wait for or it could not be read. The bytes stay where they were.
+    bool More() {
+        if (!later_) return false;
+        LaterBytes* later = later_;
+        later_ = nullptr;
+        std::string_view whole;
+        if (!later->Wait(whole) || whole.data() != b_.data() || whole.size() < b_.size()) return false;
+        b_ = whole;
         return true;
     }
     unsigned Byte(size_t i) const { return static_cast<unsigned char>(b_[pos_ + i]); }
 
-    const std::string& b_;
+    std::string_view b_;
     size_t pos_ = 0;
     const CodePageTable& table_;
     TextCodec* codec_;
+    LaterBytes* later_;
 };
 
 }  // namespace tw::dat

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/data_reader.h"
+#include "platform/files.h"
 #include "platform/threads.h"
 
 namespace tw::dat {
@@ -41,7 +42,7 @@ void ReadRoot(Reader& r, RootEntry& root, Numbers& numbers) {
         r.Fail();
 }
 
-constexpr size_t kNowhere = std::numeric_limits<size_t>::max();
+constexpr size_t kNowhere = SecondReader::kNowhere;
 // Root paths longer than this are not looked for (the root is then read
 // by the first thread like the others).
 constexpr size_t kLongestPath = 4096;
@@ -54,7 +55,7 @@ constexpr size_t kLongestPath = 4096;
 // texts in a row), and the bytes around them tell those apart. A place
 // found here may still lie inside a text; the caller reads a whole root
 // from it before believing it, and the first thread checks it in the end.
-size_t NextRootStart(const std::string& bytes, size_t from, const std::atomic<bool>& stop) {
+size_t NextRootStart(std::string_view bytes, size_t from, const std::atomic<bool>& stop) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     // Six zero bytes in a row always hold four that start at an even place.
@@ -75,51 +76,89 @@ size_t NextRootStart(const std::string& bytes, size_t from, const std::atomic<bo
     return kNowhere;
 }
 
-// What the second thread shares with the first.
-struct Aside {
-    Aside(const std::string& b, const CodePageTable& t, size_t f) : bytes(b), table(t), from(f) {}
-    const std::string& bytes;
-    const CodePageTable& table;
-    const size_t from;  // where to start looking
-    // Where its first root begins, once that root has been read whole.
-    std::atomic<size_t> start{kNowhere};
-    // How many roots are wanted, once the first thread knows.
-    std::atomic<size_t> limit{kNowhere};
-    std::atomic<bool> stop{false};
-    // Its roots and where each ends; the first thread reads them only
-    // after joining.
-    struct Read {
-        RootEntry root;
-        size_t end = 0;
-    };
-    std::vector<Read> read;
-};
+}  // namespace
 
-// The second thread: finds a root near the middle and reads on from there
-// until the roots end (the first root that fails to read), it has enough,
-// or it is told to stop. A candidate that does not read as a whole root
-// is passed over.
-void ReadAside(Aside& a) {
+SecondReader::SecondReader(std::string_view bytes, size_t from, const CodePageTable& table, ByteSource* file)
+    : bytes_(bytes), from_(from), table_(table), file_(file), rest_(file ? kUnclaimed : kThere) {}
+
+bool SecondReader::Start(Threads& threads) {
+    try {
+        worker_ = threads.Start([this] { Run(); });
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void SecondReader::Finish() {
+    stop.store(true, std::memory_order_relaxed);
+    if (worker_.joinable()) worker_.join();
+}
+
+void SecondReader::Join() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void SecondReader::Run() {
+    if (file_ && !ReadRest()) return;
+    ReadAside();
+}
+
+bool SecondReader::ReadRest() {
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        if (rest_ != kUnclaimed) return false;
+        rest_ = kReading;
+    }
+    bool ok = false;
+    try {
+        // The room is the caller's to fill; only this thread writes there.
+        ok = file_->ReadExactly(from_, const_cast<char*>(bytes_.data()) + from_, bytes_.size() - from_);
+    } catch (...) {
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_);
+        rest_ = ok ? kIn : kUnreadable;
+    }
+    restDone_.notify_all();
+    return ok;
+}
+
+bool SecondReader::Wait(std::string_view& whole) {
+    whole = bytes_;
+    if (!file_) return true;
+    // The first thread reads the rest itself when the second has not
+    // begun to: waiting for a thread that has yet to run could take long.
+    if (ReadRest()) return true;
+    std::unique_lock<std::mutex> lock(m_);
+    restDone_.wait(lock, [this] { return rest_ == kIn || rest_ == kUnreadable; });
+    return rest_ == kIn;
+}
+
+// Finds a root near the middle and reads on from there until the roots end
+// (the first root that fails to read), it has enough, or it is told to
+// stop. A candidate that does not read as a whole root is passed over.
+void SecondReader::ReadAside() {
     try {
         Numbers numbers;
-        size_t from = a.from;
-        while (!a.stop.load(std::memory_order_relaxed)) {
-            const size_t at = NextRootStart(a.bytes, from, a.stop);
+        size_t from = from_;
+        while (!stop.load(std::memory_order_relaxed)) {
+            const size_t at = NextRootStart(bytes_, from, stop);
             if (at == kNowhere) return;
-            Reader r(a.bytes, a.table, nullptr, at);
+            Reader r(bytes_, table_, nullptr, at);
             RootEntry root;
             ReadRoot(r, root, numbers);
             if (!r.ok) {
                 from = at + 1;
                 continue;
             }
-            a.read.push_back({std::move(root), r.Pos()});
-            a.start.store(at, std::memory_order_release);
-            while (!a.stop.load(std::memory_order_relaxed) && a.read.size() < a.limit.load(std::memory_order_acquire)) {
+            read.push_back({std::move(root), r.Pos()});
+            start.store(at, std::memory_order_release);
+            while (!stop.load(std::memory_order_relaxed) && read.size() < limit.load(std::memory_order_acquire)) {
                 RootEntry next;
                 ReadRoot(r, next, numbers);
                 if (!r.ok) return;
-                a.read.push_back({std::move(next), r.Pos()});
+                read.push_back({std::move(next), r.Pos()});
             }
             return;
         }
@@ -128,52 +167,45 @@ void ReadAside(Aside& a) {
     }
 }
 
-}  // namespace
-
-size_t ReadRoots(Reader& r, std::vector<RootEntry>& roots, Threads* threads, size_t twoThreadsFrom) {
-    const size_t left = r.Bytes().size() - r.Pos();
-    std::unique_ptr<Aside> aside;
-    std::thread worker;
-    if (threads && roots.size() >= 2 && left >= twoThreadsFrom) {
-        aside = std::make_unique<Aside>(r.Bytes(), r.Table(), r.Pos() + left / 2);
-        try {
-            Aside* a = aside.get();
-            worker = threads->Start([a] { ReadAside(*a); });
-        } catch (...) {
-            aside.reset();  // no thread to be had: one is enough
+size_t ReadRoots(Reader& r, std::vector<RootEntry>& roots, SecondReader* second, Threads* threads,
+                 size_t twoThreadsFrom) {
+    std::unique_ptr<SecondReader> own;
+    if (!second && threads && roots.size() >= 2) {
+        const size_t left = r.Bytes().size() - r.Pos();
+        if (left >= twoThreadsFrom) {
+            own = std::make_unique<SecondReader>(r.Bytes(), r.Pos() + left / 2, r.Table());
+            if (own->Start(*threads)) second = own.get();
         }
     }
     // However this ends, the second thread is stopped and joined first.
-    struct Join {
-        Aside* aside;
-        std::thread& worker;
-        ~Join() {
-            if (aside) aside->stop.store(true, std::memory_order_relaxed);
-            if (worker.joinable()) worker.join();
+    struct Finish {
+        SecondReader* second;
+        ~Finish() {
+            if (second) second->Finish();
         }
-    } join{aside.get(), worker};
+    } finish{second};
 
     Numbers numbers;
     size_t taken = 0;
-    bool watching = aside != nullptr;
+    bool watching = second != nullptr;
     for (size_t i = 0; i < roots.size(); ++i) {
         if (watching) {
-            const size_t at = aside->start.load(std::memory_order_acquire);
+            const size_t at = second->start.load(std::memory_order_acquire);
             if (at != kNowhere && r.Pos() >= at) {
                 watching = false;
                 if (r.Pos() == at) {
                     // Its first root is this one: take what it read.
-                    aside->limit.store(roots.size() - i, std::memory_order_release);
-                    if (worker.joinable()) worker.join();
-                    const size_t n = std::min(aside->read.size(), roots.size() - i);
-                    for (size_t k = 0; k < n; ++k) roots[i + k] = std::move(aside->read[k].root);
-                    r.Seek(aside->read[n - 1].end);
+                    second->limit.store(roots.size() - i, std::memory_order_release);
+                    second->Join();
+                    const size_t n = std::min(second->read.size(), roots.size() - i);
+                    for (size_t k = 0; k < n; ++k) roots[i + k] = std::move(second->read[k].root);
+                    r.Seek(second->read[n - 1].end);
                     taken = n;
                     i += n - 1;
                     continue;
                 }
                 // It took a place inside a root for the start of one.
-                aside->stop.store(true, std::memory_order_relaxed);
+                second->stop.store(true, std::memory_order_relaxed);
             }
         }
         ReadRoot(r, roots[i], numbers);

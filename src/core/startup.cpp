@@ -90,7 +90,9 @@ void StartUp(AppContext& ctx) {
     InitRuntime(ctx);
 
     StateRecord rec;
-    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec, ctx.platform.threads);
+    DecodeOptions options;
+    options.threads = ctx.platform.threads;
+    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec, options);
     if (!loaded || rec.Version != kVersionText) {
         SetDefaults(ctx.live.Settings, system.ScreenWidth(), system.ScreenHeight());
         ctx.platform.shell->Execute(false, system.ProgramFolder() + "\\readme.txt", "", "",

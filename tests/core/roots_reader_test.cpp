@@ -2,6 +2,9 @@
 // makes of its half, the record must be the one a single thread reads.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "core/data_file.h"
 #include "fakes/fakes.h"
 #include "platform/posix/posix_threads.h"
@@ -186,6 +189,231 @@ TEST_F(DataFile_TwoThreads, ADamagedOrCutFileFailsAsOnOneThread) {
         EXPECT_FALSE(TwoThreads(whole.substr(0, cut), finished, out)) << cut;
         EXPECT_FALSE(TwoThreads(whole.substr(0, cut), real, out)) << cut;
     }
+}
+
+// ---- loading a file on two threads: the second reads the later half ----
+
+// The data file's bytes behind a scripted handle: reads from `failFrom`
+// on fail, the file may end before the size it claims, and every read is
+// noted. `onLaterHalf` runs at the first read of the later half.
+struct FileScript {
+    std::string bytes;
+    uint64_t claimedSize = 0;  // 0: the bytes' size
+    uint64_t failFrom = UINT64_MAX;
+    std::mutex m;
+    std::vector<std::pair<uint64_t, size_t>> reads;
+    std::function<void()> onLaterHalf;
+};
+
+class ScriptedSource : public ByteSource {
+public:
+    explicit ScriptedSource(FileScript& s) : s_(s) {}
+    uint64_t Size() const override { return s_.claimedSize ? s_.claimedSize : s_.bytes.size(); }
+    bool ReadAt(uint64_t offset, size_t count, std::string& bytes) override {
+        bytes = offset < s_.bytes.size() ? s_.bytes.substr(offset, count) : "";
+        return true;
+    }
+    bool ReadExactly(uint64_t offset, char* out, size_t count) override {
+        std::function<void()> open;
+        {
+            std::lock_guard<std::mutex> lock(s_.m);
+            s_.reads.emplace_back(offset, count);
+            if (offset > 0) std::swap(open, s_.onLaterHalf);
+        }
+        if (open) open();
+        if (offset + count > s_.failFrom || offset + count > s_.bytes.size()) return false;
+        std::memcpy(out, s_.bytes.data() + offset, count);
+        return true;
+    }
+
+private:
+    FileScript& s_;
+};
+
+class ScriptedFiles : public test::MemoryFileSystem {
+public:
+    explicit ScriptedFiles(FileScript& s) : s_(s) { files["C:\\tw\\dat"] = s.bytes; }
+    std::unique_ptr<ByteSource> OpenRead(const std::string&) override {
+        return std::make_unique<ScriptedSource>(s_);
+    }
+
+private:
+    FileScript& s_;
+};
+
+// Threads that hold the work back until told to go.
+class HeldThreads : public Threads {
+public:
+    std::mutex m;
+    std::condition_variable cv;
+    bool go = false;
+    void Go() {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            go = true;
+        }
+        cv.notify_all();
+    }
+    std::thread Start(std::function<void()> work) override {
+        return std::thread([this, work = std::move(work)] {
+            {
+                std::unique_lock<std::mutex> lock(m);
+                cv.wait(lock, [this] { return go; });
+            }
+            work();
+        });
+    }
+};
+
+class DataFile_LoadOnTwoThreads : public DataFile_TwoThreads {
+protected:
+    bool Load(FileScript& script, Threads& threads, StateRecord& out, size_t* taken = nullptr) {
+        ScriptedFiles fs(script);
+        DecodeOptions o;
+        o.threads = &threads;
+        o.twoThreadsFrom = 0;
+        o.rootsFromSecondThread = taken;
+        const bool ok = LoadState(fs, codec, "C:\\tw\\dat", out, o);
+        wholeReads = std::count(fs.log.begin(), fs.log.end(), "read C:\\tw\\dat");
+        return ok;
+    }
+    // Whether the bytes from the middle on were read with one read, and
+    // nothing was read twice.
+    static bool ReadInTwoHalves(const FileScript& s) {
+        const size_t half = s.bytes.size() / 2;
+        const auto first = std::make_pair(uint64_t{0}, half);
+        const auto later = std::make_pair(uint64_t{half}, s.bytes.size() - half);
+        return s.reads.size() == 2 && std::count(s.reads.begin(), s.reads.end(), first) == 1 &&
+               std::count(s.reads.begin(), s.reads.end(), later) == 1;
+    }
+    long wholeReads = 0;
+};
+
+TEST_F(DataFile_LoadOnTwoThreads, ReadsTheSameRecordWhoeverReadsTheLaterHalf) {
+    const StateRecord rec = Library(16, 300);
+    FileScript script;
+    script.bytes = EncodeState(rec, codec);
+
+    // The second thread reads its half (and its roots) before the first
+    // has begun.
+    FinishedThreads finished;
+    StateRecord out;
+    size_t taken = 0;
+    ASSERT_TRUE(Load(script, finished, out, &taken));
+    EXPECT_EQ(out, rec);
+    EXPECT_GT(taken, 4u);
+    EXPECT_TRUE(ReadInTwoHalves(script));
+    EXPECT_EQ(wholeReads, 0);
+
+    // No thread to be had: the first reads the later half when it gets there.
+    NoThreads none;
+    script.reads.clear();
+    ASSERT_TRUE(Load(script, none, out, &taken));
+    EXPECT_EQ(out, rec);
+    EXPECT_EQ(taken, 0u);
+    EXPECT_TRUE(ReadInTwoHalves(script));
+
+    // The second thread starts only once the first has begun on the later
+    // half: it leaves that half to the first and reads nothing.
+    HeldThreads held;
+    script.reads.clear();
+    script.onLaterHalf = [&] { held.Go(); };
+    ASSERT_TRUE(Load(script, held, out, &taken));
+    EXPECT_EQ(out, rec);
+    EXPECT_EQ(taken, 0u);
+    EXPECT_TRUE(ReadInTwoHalves(script));
+
+    PosixThreads real;
+    for (int round = 0; round < 20; ++round) {
+        script.reads.clear();
+        ASSERT_TRUE(Load(script, real, out)) << round;
+        EXPECT_EQ(out, rec) << round;
+        EXPECT_TRUE(ReadInTwoHalves(script)) << round;
+    }
+}
+
+// The first thread meets the end of its half wherever it falls: inside a
+// count, a text, a list of tracks or the play list after the library.
+TEST_F(DataFile_LoadOnTwoThreads, TheMiddleMayFallAnywhere) {
+    FinishedThreads finished;
+    NoThreads none;
+    StateRecord rec = Library(1, 400);
+    StateRecord lists = Library(2, 3);
+    for (int i = 0; i < 600; ++i)
+        AppendCapped(lists.PlayList, lists.PlayCount,
+                     SearchHit{"D:\\音楽\\", "ライブ\\", std::to_string(i) + " 歌.mp3"});
+    for (StateRecord* r : {&rec, &lists}) {
+        for (int pad = 0; pad < 48; ++pad) {
+            r->Version = std::string(static_cast<size_t>(pad), 'v');
+            FileScript script;
+            script.bytes = EncodeState(*r, codec);
+            StateRecord out;
+            ASSERT_TRUE(Load(script, finished, out)) << pad;
+            EXPECT_EQ(out, *r) << pad;
+            ASSERT_TRUE(Load(script, none, out)) << pad;
+            EXPECT_EQ(out, *r) << pad;
+        }
+    }
+}
+
+// A root that begins exactly in the middle: the first thread arrives there
+// without having needed a byte of the later half, and takes the second's
+// root from there.
+TEST_F(DataFile_LoadOnTwoThreads, ARootThatBeginsInTheMiddle) {
+    StateRecord rec = Library(2, 100);
+    RootEntry& first = rec.Library.LibraryRoots[0];
+    for (int t = 0; t < 40; ++t)
+        AppendCapped(first.Tracks, first.TrackCount,
+                     TrackEntry{std::to_string(t) + ".mp3", 0, "", "", "", ""});
+    const std::string path = codec.ToAnsi(rec.Library.LibraryRoots[1].Path);
+    std::string bytes = EncodeState(rec, codec);
+    const size_t start = bytes.find(path) - 2;
+    ASSERT_GT(2 * start, bytes.size() + 20);
+    // A search word to make up the difference (its array's header too).
+    AppendCapped(rec.Search.SearchWords, rec.Search.SearchWordCount, std::string());
+    rec.Search.SearchWords[0].assign(2 * start - EncodeState(rec, codec).size(), 'w');
+    bytes = EncodeState(rec, codec);
+    ASSERT_EQ(bytes.size(), 2 * start);
+    ASSERT_EQ(bytes.find(path) - 2, start);
+
+    FinishedThreads finished;
+    FileScript script;
+    script.bytes = bytes;
+    StateRecord out;
+    size_t taken = 0;
+    ASSERT_TRUE(Load(script, finished, out, &taken));
+    EXPECT_EQ(taken, 1u);
+    EXPECT_EQ(out, rec);
+}
+
+// When the later half cannot be read (a read error, or a file cut short
+// since it was opened), the file is read again the usual way, whole.
+TEST_F(DataFile_LoadOnTwoThreads, ALaterHalfThatCannotBeReadIsReadAgainWhole) {
+    const StateRecord rec = Library(8, 200);
+    const std::string bytes = EncodeState(rec, codec);
+    FinishedThreads finished;
+    NoThreads none;
+    for (Threads* threads : std::initializer_list<Threads*>{&finished, &none}) {
+        FileScript failing;
+        failing.bytes = bytes;
+        failing.failFrom = bytes.size() * 3 / 4;
+        StateRecord out;
+        ASSERT_TRUE(Load(failing, *threads, out));
+        EXPECT_EQ(out, rec);
+        EXPECT_EQ(wholeReads, 1);
+
+        FileScript shorter;
+        shorter.bytes = bytes.substr(0, bytes.size() - 100);
+        shorter.claimedSize = bytes.size();
+        EXPECT_FALSE(Load(shorter, *threads, out));  // what the whole read finds
+        EXPECT_EQ(wholeReads, 1);
+    }
+    // A file that is whole but damaged is refused without a second read.
+    FileScript damaged;
+    damaged.bytes = EncodeState(Library(8, 200, "", 6, 10), codec);
+    StateRecord out;
+    EXPECT_FALSE(Load(damaged, finished, out));
+    EXPECT_EQ(wholeReads, 0);
 }
 
 }  // namespace
