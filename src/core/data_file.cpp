@@ -447,7 +447,6 @@ std::optional<bool> LoadOnTwoThreads(FileSystem& fs, TextCodec& codec, const std
     if (!file->ReadExactly(0, room.get(), half)) return std::nullopt;
     Reader r(bytes.substr(0, half), codec.Table(), &codec, 0, &second);
     const bool ok = Decode(r, record, options, &second);
-    second.Finish();
     std::string_view whole;
     if (!ok && !second.Wait(whole)) return std::nullopt;  // the file changed or failed under us
     return ok;

@@ -235,15 +235,13 @@ public:
         return static_cast<size_t>(q - p);
     }
     // Appends one text (cut to fit its count) to a buffer in block shape.
-    template <class Out>
-    static void PutText(Out& out, std::string_view text) {
+    static void PutText(TextBuffer& out, std::string_view text) {
         if (text.size() > kMaxText) text = CutUtf8(text, kMaxText);
         const char count[2] = {static_cast<char>(text.size() & 0xFF), static_cast<char>(text.size() >> 8)};
         out.append(count, 2);
         out.append(text.data(), text.size());
     }
-    template <class Out>
-    static void PutNumber(Out& out, int16_t number) {
+    static void PutNumber(TextBuffer& out, int16_t number) {
         const auto u = static_cast<uint16_t>(number);
         const char two[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         out.append(two, 2);
