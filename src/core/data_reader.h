@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/state_record.h"
@@ -79,7 +80,7 @@ public:
         const char* at = b_.data() + pos_;
         pos_ += n;
         if (IsAsciiText(at, n)) return std::string(at, n);
-        std::string utf8(3 * n, '\0');
+        std::string utf8(3 * n + 1, '\0');
         const size_t len = table_.ToUtf8(reinterpret_cast<const unsigned char*>(at), n, utf8.data());
         if (len != CodePageTable::kMiss) {
             utf8.resize(len);
@@ -154,20 +155,22 @@ public:
         const size_t guess = std::min(static_cast<size_t>(end - p) + static_cast<size_t>(end - p) / 2, count * 128);
         char* out = buffer.RoomAfterSize(guess + 4096);
         size_t room = buffer.capacity(), used = 0;
-        for (size_t e = 0; e < count; ++e) {
+        // One entry; false when the reader failed. `checked` says whether
+        // a text may run past the bytes in so far.
+        auto entry = [&](size_t e, auto checked) {
             const size_t blockAt = used;
             bool ascii = true;
             for (size_t k = 0; k < N; ++k) {
                 const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
                 // Past the bytes in so far: take in the rest (the same
                 // memory, longer), or fail.
-                while (static_cast<size_t>(end - p) < 2 + after) {
-                    if (!More()) return Fail();
+                while (checked && static_cast<size_t>(end - p) < 2 + after) {
+                    if (!More()) return false;
                     end = in + b_.size();
                 }
                 const size_t n = p[0] | (p[1] << 8);
-                while (static_cast<size_t>(end - p) - 2 - after < n) {
-                    if (!More()) return Fail();
+                while (checked && static_cast<size_t>(end - p) - 2 - after < n) {
+                    if (!More()) return false;
                     end = in + b_.size();
                 }
                 if (room - used < 2 + 3 * n + after + 32) {
@@ -176,11 +179,11 @@ public:
                 }
                 char* o = out + used;
                 size_t len = n;
-                if (!CopyIfAscii(p + 2, n, o + 2, static_cast<size_t>(end - p) - 2)) {
+                if (!CopyIfAscii(p + 2, n, o + 2, checked ? static_cast<size_t>(end - p) - 2 : 32)) {
                     ascii = false;
                     len = table.ToUtf8(p + 2, n, o + 2);
                     if (len == CodePageTable::kMiss || len > TextBlocks<1>::kMaxText) {
-                        if (!codec_) return Fail();
+                        if (!codec_) return false;
                         len = ConvertSlowly(p + 2, n, o + 2);
                     }
                 }
@@ -197,6 +200,17 @@ public:
                 }
             }
             recordsAt[e] = {static_cast<uint32_t>(blockAt), ascii};
+            return true;
+        };
+        // While the bytes left could hold the largest entry (its texts as
+        // long as a count allows, its number, and the 32 bytes a short
+        // text's copy reads), no text can run past them: all but the last
+        // few hundred kilobytes in go without the checks.
+        constexpr size_t kAnyEntry = N * (2 + TextBlocks<1>::kMaxText) + 2 + 32;
+        for (size_t e = 0; e < count; ++e) {
+            const bool done = static_cast<size_t>(end - p) >= kAnyEntry ? entry(e, std::false_type{})
+                                                                         : entry(e, std::true_type{});
+            if (!done) return Fail();
         }
         pos_ = static_cast<size_t>(p - in);
         // Blocks are found by 32-bit offsets: no list of a real library

@@ -2,6 +2,7 @@
 
 #include "platform/text_codec.h"
 
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -25,6 +26,9 @@ int32_t OneCharacter(std::string_view s) {
     return -1;
 }
 
+// The first byte lowest, so that on the little-endian machines we build for
+// one four-byte store writes a character's bytes in order.
+static_assert(std::endian::native == std::endian::little);
 uint32_t Packed(std::string_view utf8) {
     uint32_t v = static_cast<uint32_t>(utf8.size()) << 24;
     for (size_t i = 0; i < utf8.size(); ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(utf8[i])) << (8 * i);
@@ -126,19 +130,21 @@ size_t CodePageTable::ToUtf8(const unsigned char* p, size_t n, char* out) const 
             continue;
         }
         // Code-page characters come in runs (a Japanese title): stay here
-        // until the next ASCII byte.
+        // until the next ASCII byte. Pairs are tried first, being most of
+        // such text; a byte that stands alone leads no pair, so the order
+        // changes no result.
         do {
-            uint32_t v = single_[b];
-            if (v) {
-                ++i;
-            } else if (i + 1 < n && (v = pair_[b * 256 + p[i + 1]]) != 0) {
+            uint32_t v;
+            if (i + 1 < n && (v = pair_[b * 256 + p[i + 1]]) != 0) {
                 i += 2;
+            } else if ((v = single_[b]) != 0) {
+                ++i;
             } else {
                 return kMiss;
             }
-            o[0] = static_cast<char>(v & 0xFF);
-            o[1] = static_cast<char>((v >> 8) & 0xFF);
-            o[2] = static_cast<char>((v >> 16) & 0xFF);
+            // All four bytes in one store: the count byte on top lands
+            // where the next character goes, or in the one spare byte.
+            std::memcpy(o, &v, 4);
             o += v >> 24;
         } while (i < n && (b = p[i]) >= 0x80);
     }

@@ -25,9 +25,9 @@ public:
     // as it was, when a character is not in the tables.
     bool ToAnsi(std::string_view utf8, std::string& out) const;
 
-    // The UTF-8 form of a code-page text into memory with room for 3 n
-    // bytes: the bytes written, or kMiss when a byte sequence is not in the
-    // tables.
+    // The UTF-8 form of a code-page text into memory with room for 3 n + 1
+    // bytes (the last is scratch): the bytes written, or kMiss when a byte
+    // sequence is not in the tables.
     static constexpr size_t kMiss = static_cast<size_t>(-1);
     size_t ToUtf8(const unsigned char* ansi, size_t n, char* out) const;
     // ToAnsi into memory with room for n + 8 bytes (never more is written:

@@ -171,6 +171,29 @@ TEST_F(DataFile, EveryTruncationFailsAndTrailingBytesAreIgnored) {
     EXPECT_EQ(Decode(full + "junk"), RichRecord());
 }
 
+// Most of a large list is read without a bounds check a text. Cut short
+// anywhere in it, the file must still fail, though the bytes that were cut
+// off still lie in memory right after those it was given.
+TEST_F(DataFile, ALargeFileCutShortFailsWithTheRestOfItInMemory) {
+    StateRecord rec = RichRecord();
+    RootEntry& root = rec.Library.LibraryRoots[0];
+    for (int i = 0; i < 25000; ++i)
+        AppendCapped(root.Tracks, root.TrackCount,
+                     TrackEntry{std::to_string(i) + " Song.mp3", 1, i % 7 ? "Song" : std::string(300, 's'),
+                                "Singer", "桜", ""});
+    const std::string full = EncodeState(rec, codec);
+    ASSERT_GT(full.size() / 2, 400000u);  // over a most any entry could take
+    std::string cut;
+    auto failsAt = [&](size_t n) {
+        cut = full;
+        cut.resize(n);  // leaves what follows in place, all but the byte at n
+        StateRecord out;
+        return !DecodeState(cut, out, codec);
+    };
+    for (size_t n = full.size() / 2; n < full.size() / 2 + 300; ++n) EXPECT_TRUE(failsAt(n)) << n;
+    for (size_t n = full.size() - 300; n < full.size(); ++n) EXPECT_TRUE(failsAt(n)) << n;
+}
+
 TEST_F(DataFile, ListsAtTheSixteenBitLimitStayThere) {
     RootEntry root;
     root.Path = "E:\\";
@@ -191,14 +214,20 @@ TEST_F(DataFile, ListsAtTheSixteenBitLimitStayThere) {
     EXPECT_EQ(bytes.substr(countAt, 2), Bytes({0xFF, 0x7F}));
 }
 
-// A file whose only track has the given code-page texts, made by writing
-// placeholders and putting the raw texts in their place.
-std::string FileWithTrackTexts(TextCodec& codec, const std::vector<std::string>& raw, int16_t folder) {
+// A file whose first track has the given code-page texts, made by writing
+// placeholders and putting the raw texts in their place. With `far`,
+// tracks of long texts follow it, so that it lies more than any one entry
+// could take before the end of the bytes.
+std::string FileWithTrackTexts(TextCodec& codec, const std::vector<std::string>& raw, int16_t folder,
+                               bool far = false) {
     StateRecord rec = DefaultRecord();
     RootEntry root;
     root.Path = "D:\\m\\";
     for (int i = 0; i <= folder; ++i) AppendCapped(root.Folders, root.FolderCount, FolderEntry{"f", -1, ""});
     AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"@0@", folder, "@1@", "@2@", "@3@", "@4@"});
+    const std::string longText(60000, 'f');
+    for (int i = 0; far && i < 6; ++i)
+        AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"f.mp3", 0, longText, "", "", ""});
     AppendCapped(rec.Library.LibraryRoots, rec.Library.RootCount, root);
     std::string bytes = EncodeState(rec, codec);
     for (size_t k = 0; k < raw.size(); ++k) {
@@ -212,7 +241,8 @@ std::string FileWithTrackTexts(TextCodec& codec, const std::vector<std::string>&
 
 // The library's lists are decoded in one pass straight into their blocks;
 // every text must come out as the codec alone makes it, whatever its
-// length, its characters or the numbers around it.
+// length, its characters or the numbers around it, near the end of the
+// bytes or far from it.
 TEST_F(DataFile, LibraryTextsDecodeAsTheCodecMakesThem) {
     const std::string kana(30000, '\xB1');  // half-width katakana: 3 bytes each in UTF-8
     std::string mixed;
@@ -228,20 +258,22 @@ TEST_F(DataFile, LibraryTextsDecodeAsTheCodecMakesThem) {
         {"longer than a count in UTF-8", {"a.mp3", kana, "", "", ""}, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const StateRecord back = Decode(FileWithTrackTexts(codec, c.raw, c.folder));
-        const RootEntry& root = back.Library.LibraryRoots[0];
-        ASSERT_EQ(root.Tracks.size(), 1u);
-        const TrackView t = root.Tracks[0];
-        const std::string_view got[5] = {t.FileName, t.Title, t.Artist, t.Album, t.Comment};
-        for (size_t k = 0; k < 5; ++k) {
-            std::string expected = codec.FromAnsi(c.raw[k]);
-            if (expected.size() > 65535) expected = std::string(TrackList::CutUtf8(expected, 65535));
-            EXPECT_EQ(got[k], expected) << "text " << k;
+        for (const bool far : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (far ? ", far from the end" : ""));
+            const StateRecord back = Decode(FileWithTrackTexts(codec, c.raw, c.folder, far));
+            const RootEntry& root = back.Library.LibraryRoots[0];
+            ASSERT_EQ(root.Tracks.size(), far ? 7u : 1u);
+            const TrackView t = root.Tracks[0];
+            const std::string_view got[5] = {t.FileName, t.Title, t.Artist, t.Album, t.Comment};
+            for (size_t k = 0; k < 5; ++k) {
+                std::string expected = codec.FromAnsi(c.raw[k]);
+                if (expected.size() > 65535) expected = std::string(TrackList::CutUtf8(expected, 65535));
+                EXPECT_EQ(got[k], expected) << "text " << k;
+            }
+            EXPECT_EQ(t.FolderIndex, c.folder);
+            // And what was read is written back as the codec writes it.
+            EXPECT_EQ(Decode(EncodeState(back, codec)), back);
         }
-        EXPECT_EQ(t.FolderIndex, c.folder);
-        // And what was read is written back as the codec writes it.
-        EXPECT_EQ(Decode(EncodeState(back, codec)), back);
     }
 }
 

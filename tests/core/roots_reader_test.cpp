@@ -342,7 +342,10 @@ TEST_F(DataFile_LoadOnTwoThreads, TheMiddleMayFallAnywhere) {
     for (int i = 0; i < 600; ++i)
         AppendCapped(lists.PlayList, lists.PlayCount,
                      SearchHit{"D:\\音楽\\", "ライブ\\", std::to_string(i) + " 歌.mp3"});
-    for (StateRecord* r : {&rec, &lists}) {
+    // A list so long that most of it is read with no bounds check a text,
+    // and again after the rest has been taken in.
+    StateRecord large = Library(1, 20000);
+    for (StateRecord* r : {&rec, &lists, &large}) {
         for (int pad = 0; pad < 48; ++pad) {
             r->Version = std::string(static_cast<size_t>(pad), 'v');
             FileScript script;
