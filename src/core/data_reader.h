@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/state_record.h"
@@ -160,8 +161,11 @@ public:
         auto entry = [&](size_t e, auto checked) {
             const size_t blockAt = used;
             bool ascii = true;
-            for (size_t k = 0; k < N; ++k) {
-                const size_t after = k == 0 ? 2 : 0;  // the number follows the first text
+            // Text k, unrolled over k: the number's place and the loop's
+            // own counting cost as much as a short text's copy.
+            auto text = [&](auto kk) {
+                constexpr size_t k = decltype(kk)::value;
+                constexpr size_t after = k == 0 ? 2 : 0;  // the number follows the first text
                 // Past the bytes in so far: take in the rest (the same
                 // memory, longer), or fail.
                 while (checked && static_cast<size_t>(end - p) < 2 + after) {
@@ -191,14 +195,19 @@ public:
                 o[1] = static_cast<char>(len >> 8);
                 p += 2 + n;
                 used += 2 + len;
-                if (k == 0) {
+                if constexpr (k == 0) {
                     o[2 + len] = static_cast<char>(p[0]);
                     o[3 + len] = static_cast<char>(p[1]);
                     numbersAt[e] = static_cast<int16_t>(p[0] | (p[1] << 8));
                     p += 2;
                     used += 2;
                 }
-            }
+                return true;
+            };
+            const bool all = [&]<size_t... K>(std::index_sequence<K...>) {
+                return (text(std::integral_constant<size_t, K>{}) && ...);
+            }(std::make_index_sequence<N>{});
+            if (!all) return false;
             recordsAt[e] = {static_cast<uint32_t>(blockAt), ascii};
             return true;
         };
