@@ -9,12 +9,15 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "core/data_reader.h"
 #include "core/roots_reader.h"
 #include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
+#include "platform/threads.h"
 
 namespace tw {
 
@@ -42,8 +45,13 @@ int16_t ClampToInt16(int v) {
 
 class Writer {
 public:
-    explicit Writer(TextCodec& codec) : codec_(codec), table_(codec.Table()) {}
+    explicit Writer(TextCodec& codec) : codec_(&codec), table_(codec.Table()) {}
+    // A writer with the tables alone, for a second thread, where the codec
+    // may not be called: a text that needs it sets `failed` instead.
+    explicit Writer(const CodePageTable& table) : codec_(nullptr), table_(table) {}
     std::string bytes;
+    bool failed = false;
+    const CodePageTable& Table() const { return table_; }
 
     void Int16(int16_t v) {
         const auto u = static_cast<uint16_t>(v);
@@ -70,7 +78,11 @@ public:
             bytes += scratch_;
             return;
         }
-        std::string ansi = codec_.ToAnsi(std::string(utf8));
+        if (!codec_) {
+            failed = true;
+            return;
+        }
+        std::string ansi = codec_->ToAnsi(std::string(utf8));
         if (ansi.size() > 0xFFFF) ansi = CutToFit(std::string(utf8));
         Length(ansi.size());
         bytes += ansi;
@@ -189,18 +201,18 @@ private:
     // Drops whole UTF-8 characters from the end until the code-page form
     // fits the 16-bit length prefix.
     std::string CutToFit(std::string utf8) {
-        std::string ansi = codec_.ToAnsi(utf8);
+        std::string ansi = codec_->ToAnsi(utf8);
         while (ansi.size() > 0xFFFF && !utf8.empty()) {
             // Shed about as many bytes as are over, never less than one char.
             size_t over = ansi.size() - 0xFFFF;
             size_t cut = utf8.size() > over ? utf8.size() - over : 0;
             while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
             utf8.resize(cut);
-            ansi = codec_.ToAnsi(utf8);
+            ansi = codec_->ToAnsi(utf8);
         }
         return ansi;
     }
-    TextCodec& codec_;
+    TextCodec* codec_;
     const CodePageTable& table_;
 };
 
@@ -353,34 +365,98 @@ size_t SizeHint(const StateRecord& rec) {
     return n;
 }
 
+size_t RootBytes(const RootEntry& root) {
+    return root.Path.size() + root.Tracks.Buffer().size() + root.Folders.Buffer().size();
+}
+
+void WriteRoot(Writer& w, const RootEntry& root) {
+    w.Text(root.Path);
+    w.Blocks(root.Tracks, [&](const TrackView& t) {
+        w.Text(t.FileName);
+        w.Int16(t.FolderIndex);
+        w.Text(t.Title);
+        w.Text(t.Artist);
+        w.Text(t.Album);
+        w.Text(t.Comment);
+    });
+    w.Int16(root.TrackCount);
+    w.Blocks(root.Folders, [&](const FolderView& f) {
+        w.Text(f.Name);
+        w.Int16(f.Parent);
+        w.Text(f.PathFromRoot);
+    });
+    w.Int16(root.FolderCount);
+    w.Int16(root.TagsRead);
+}
+
+// Writes the roots after `w`'s bytes. A large library's later roots, about
+// half its texts, are written beside the first ones on a second thread
+// into bytes of their own, which then follow; when that thread cannot be
+// had, fails, or meets a text for the codec, this thread writes those
+// roots itself. The bytes are the same either way. How many roots the
+// second thread gave.
+size_t WriteRoots(Writer& w, const std::vector<RootEntry>& roots, const EncodeOptions& options) {
+    size_t split = roots.size(), total = 0;
+    for (const RootEntry& root : roots) total += RootBytes(root);
+    std::unique_ptr<Writer> later;
+    std::thread worker;
+    if (options.threads && roots.size() >= 2 && total >= options.twoThreadsFrom) {
+        // The later roots take at most half the texts, and at least one root.
+        size_t laterBytes = 0;
+        do {
+            laterBytes += RootBytes(roots[--split]);
+        } while (split > 1 && laterBytes + RootBytes(roots[split - 1]) <= total / 2);
+        try {
+            later = std::make_unique<Writer>(w.Table());
+            later->bytes.reserve(laterBytes + 64 * (roots.size() - split));
+            Writer* const second = later.get();
+            worker = options.threads->Start([second, &roots, split] {
+                try {
+                    for (size_t i = split; i < roots.size() && !second->failed; ++i) WriteRoot(*second, roots[i]);
+                } catch (...) {
+                    second->failed = true;  // out of memory: the first thread writes them
+                }
+            });
+        } catch (...) {
+            later.reset();
+            split = roots.size();
+        }
+    }
+    // However this ends, the second thread is joined first.
+    struct Join {
+        std::thread& worker;
+        ~Join() {
+            if (worker.joinable()) worker.join();
+        }
+    } join{worker};
+    for (size_t i = 0; i < split; ++i) WriteRoot(w, roots[i]);
+    if (worker.joinable()) worker.join();
+    if (later && !later->failed) {
+        w.bytes += later->bytes;
+        return roots.size() - split;
+    }
+    for (size_t i = split; i < roots.size(); ++i) WriteRoot(w, roots[i]);
+    return 0;
+}
+
 }  // namespace
 
-std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
+std::string EncodeState(const StateRecord& rec, TextCodec& codec, const EncodeOptions& options) {
     Writer w(codec);
     w.bytes.reserve(SizeHint(rec));
     w.Text(rec.Version);
     WriteSettings(w, rec.Settings);
 
     const TrackLibrary& lib = rec.Library;
-    w.Array(lib.LibraryRoots, [&](const RootEntry& root) {
-        w.Text(root.Path);
-        w.Blocks(root.Tracks, [&](const TrackView& t) {
-            w.Text(t.FileName);
-            w.Int16(t.FolderIndex);
-            w.Text(t.Title);
-            w.Text(t.Artist);
-            w.Text(t.Album);
-            w.Text(t.Comment);
-        });
-        w.Int16(root.TrackCount);
-        w.Blocks(root.Folders, [&](const FolderView& f) {
-            w.Text(f.Name);
-            w.Int16(f.Parent);
-            w.Text(f.PathFromRoot);
-        });
-        w.Int16(root.FolderCount);
-        w.Int16(root.TagsRead);
-    });
+    if (!lib.LibraryRoots.hasStorage) {
+        w.Int16(0);
+    } else {
+        w.Int16(1);
+        w.Int32(static_cast<int32_t>(lib.LibraryRoots.size()));
+        w.Int32(0);  // lower bound
+        const size_t taken = WriteRoots(w, lib.LibraryRoots.items, options);
+        if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
+    }
     w.Int16(lib.RootCount);
     w.Int32(lib.RegisteredFileCount);
     w.Int32(lib.TagsReadCount);
@@ -476,9 +552,9 @@ bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateR
 }
 
 bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path,
-                    const StateRecord& record) {
+                    const StateRecord& record, const EncodeOptions& options) {
     const std::string temp = path + ".tmp";
-    if (fs.WriteNewFile(temp, EncodeState(record, codec)) && fs.ReplaceFile(temp, path))
+    if (fs.WriteNewFile(temp, EncodeState(record, codec, options)) && fs.ReplaceFile(temp, path))
         return true;
     fs.DeleteFile(temp);  // the old file is untouched; leave no half-written copy
     return false;

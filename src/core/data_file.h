@@ -22,9 +22,20 @@ void SetDefaults(Settings& s, int screenWidth, int screenHeight);
 // Rounds to the nearest integer, halves to the even neighbour.
 int RoundHalfEven(double v);
 
+// How a record is written. The defaults write it on one thread.
+struct EncodeOptions {
+    // Where a second thread comes from; none: one thread writes everything.
+    Threads* threads = nullptr;
+    // A library whose texts take this many bytes or more is written on two
+    // threads: the same bytes either way.
+    size_t twoThreadsFrom = size_t{1} << 20;
+    // When set, told how many roots written by the second thread were taken.
+    size_t* rootsFromSecondThread = nullptr;
+};
+
 // The record's bytes. Texts longer than 65,535 bytes in the code page are
 // cut to fit, at a character boundary.
-std::string EncodeState(const StateRecord& record, TextCodec& codec);
+std::string EncodeState(const StateRecord& record, TextCodec& codec, const EncodeOptions& options = {});
 
 // How a record is read. The defaults read it on one thread.
 struct DecodeOptions {
@@ -58,6 +69,6 @@ bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateR
 // beside it, which replaces the old file only once it is complete, so any
 // failure leaves the previous file as it was. False on failure.
 bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path,
-                    const StateRecord& record);
+                    const StateRecord& record, const EncodeOptions& options = {});
 
 }  // namespace tw

@@ -115,7 +115,9 @@ void StartUp(AppContext& ctx) {
 bool SaveState(AppContext& ctx) {
     const std::string path = DataPath(ctx);
     LentRecord lent(ctx.live);
-    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, path, lent.rec);
+    EncodeOptions options;
+    options.threads = ctx.platform.threads;
+    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, path, lent.rec, options);
 }
 
 void ExitProgram(AppContext& ctx) {

@@ -191,6 +191,83 @@ TEST_F(DataFile_TwoThreads, ADamagedOrCutFileFailsAsOnOneThread) {
     }
 }
 
+// ---- writing on two threads: the second writes the later roots ----
+
+class DataFile_SaveOnTwoThreads : public ::testing::Test {
+protected:
+    IconvCodec codec{"CP932"};
+
+    std::string TwoThreads(const StateRecord& rec, Threads& threads, size_t* taken = nullptr) {
+        EncodeOptions o;
+        o.threads = &threads;
+        o.twoThreadsFrom = 0;
+        o.rootsFromSecondThread = taken;
+        return EncodeState(rec, codec, o);
+    }
+};
+
+TEST_F(DataFile_SaveOnTwoThreads, WritesTheSameBytesWhoeverWritesTheLaterRoots) {
+    StateRecord uneven = Library(5, 20);
+    for (int t = 0; t < 3000; ++t)
+        AppendCapped(uneven.Library.LibraryRoots[4].Tracks, uneven.Library.LibraryRoots[4].TrackCount,
+                     TrackEntry{std::to_string(t) + " 歌.mp3", 0, "Song", "Singer", "", ""});
+    for (const StateRecord& rec : {Library(16, 300), uneven}) {
+        const std::string one = EncodeState(rec, codec);
+
+        FinishedThreads finished;
+        size_t taken = 0;
+        EXPECT_EQ(TwoThreads(rec, finished, &taken), one);
+        EXPECT_EQ(finished.started, 1);
+        EXPECT_GE(taken, 1u);
+        EXPECT_LT(taken, rec.Library.LibraryRoots.size());
+
+        NoThreads none;
+        EXPECT_EQ(TwoThreads(rec, none, &taken), one);
+        EXPECT_EQ(taken, 0u);
+
+        PosixThreads real;
+        for (int round = 0; round < 10; ++round) EXPECT_EQ(TwoThreads(rec, real), one) << round;
+    }
+}
+
+TEST_F(DataFile_SaveOnTwoThreads, ASmallLibraryOrASingleRootIsWrittenOnOneThread) {
+    FinishedThreads finished;
+    EncodeOptions o;
+    o.threads = &finished;  // the usual threshold, far above this library
+    const StateRecord small = Library(4, 20);
+    EXPECT_EQ(EncodeState(small, codec, o), EncodeState(small, codec));
+    const StateRecord single = Library(1, 300);
+    EXPECT_EQ(TwoThreads(single, finished), EncodeState(single, codec));
+    EXPECT_EQ(finished.started, 0);
+}
+
+// A character the code page lacks needs the codec, which only the first
+// thread may call: a root with one, in a track or a folder, is written by
+// the first thread, in its place.
+TEST_F(DataFile_SaveOnTwoThreads, TextsForTheCodecAreWrittenByTheFirstThread) {
+    const std::string note = "a\xF0\x9F\x8E\xB5z";  // a musical-note emoji
+    struct Case { const char* name; int root; bool inFolder; bool secondTaken; } cases[] = {
+        {"in a late track", 14, false, false},
+        {"in a late folder", 13, true, false},
+        {"in an early track", 1, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StateRecord rec = Library(16, 300);
+        RootEntry& root = rec.Library.LibraryRoots[c.root];
+        if (c.inFolder) root.Folders.Set(1, FolderEntry{note, 0, note + "\\"});
+        else root.Tracks.SetTags(7, note, "", "", "");
+        const std::string one = EncodeState(rec, codec);
+        ASSERT_NE(one.find("a?z"), std::string::npos);
+        FinishedThreads finished;
+        size_t taken = 0;
+        EXPECT_EQ(TwoThreads(rec, finished, &taken), one);
+        EXPECT_EQ(taken > 0, c.secondTaken);
+        PosixThreads real;
+        EXPECT_EQ(TwoThreads(rec, real), one);
+    }
+}
+
 // ---- loading a file on two threads: the second reads the later half ----
 
 // The data file's bytes behind a scripted handle: reads from `failFrom`

@@ -71,6 +71,22 @@ TEST(Core_Save, WritesTheRecordAndGivesTheLiveStateBack) {
     EXPECT_EQ(app.files.files.at(app.DataPath()), EncodeState(before, app.codec));
 }
 
+// A library of over a megabyte is written on two threads, to the same file.
+TEST(Core_Save, ALargeLibraryIsWrittenOnTwoThreads) {
+    TestApp app;
+    test::FinishedThreads threads;
+    app.ctx.platform.threads = &threads;
+    Fill(app.ctx.live);
+    for (RootEntry& root : app.ctx.live.Library.LibraryRoots.items)
+        for (int t = 0; t < 12000; ++t)
+            AppendCapped(root.Tracks, root.TrackCount,
+                         TrackEntry{std::to_string(t) + " 夜明けの歌.mp3", 1, "夜明けの歌", "Artist", "Album", ""});
+    const StateRecord before = RecordOf(app.ctx.live);
+    ASSERT_TRUE(SaveState(app.ctx));
+    EXPECT_EQ(threads.started, 1);
+    EXPECT_EQ(app.files.files.at(app.DataPath()), EncodeState(before, app.codec));
+}
+
 TEST(Core_Save, AFailedWriteStillGivesTheLiveStateBack) {
     TestApp app;
     Fill(app.ctx.live);
