@@ -81,7 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     if (!ok) return 0;
+    const std::string written = tw::EncodeState(rec, codec);
     tw::StateRecord again;
-    if (!tw::DecodeState(tw::EncodeState(rec, codec), again, codec)) std::abort();
+    if (!tw::DecodeState(written, again, codec)) std::abort();
+    // Written on two threads, whatever it holds: the same bytes.
+    tw::EncodeOptions twoWriters;
+    twoWriters.threads = &atOnce;
+    twoWriters.twoThreadsFrom = 0;
+    if (tw::EncodeState(rec, codec, twoWriters) != written) std::abort();
     return 0;
 }
