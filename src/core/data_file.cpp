@@ -87,15 +87,21 @@ public:
         Length(ansi.size());
         bytes += ansi;
     }
-    template <class T, class F>
-    void Array(const StoredArray<T>& a, F&& element) {
-        if (!a.hasStorage) {
+    // An array's header: no dimensions for one without storage, else one
+    // of `count` elements from 0. Whether elements follow.
+    bool ArrayHeader(bool hasStorage, size_t count) {
+        if (!hasStorage) {
             Int16(0);
-            return;
+            return false;
         }
         Int16(1);
-        Int32(static_cast<int32_t>(a.items.size()));
+        Int32(static_cast<int32_t>(count));
         Int32(0);  // lower bound
+        return true;
+    }
+    template <class T, class F>
+    void Array(const StoredArray<T>& a, F&& element) {
+        if (!ArrayHeader(a.hasStorage, a.items.size())) return;
         for (const T& item : a.items) element(item);
     }
     // A library list. A block of ASCII texts is the file's own bytes, and
@@ -103,13 +109,7 @@ public:
     // others text by text through the code page.
     template <class List, class F>
     void Blocks(const List& list, F&& textsOneByOne) {
-        if (!list.hasStorage) {
-            Int16(0);
-            return;
-        }
-        Int16(1);
-        Int32(static_cast<int32_t>(list.size()));
-        Int32(0);  // lower bound
+        if (!ArrayHeader(list.hasStorage, list.size())) return;
         const std::vector<BlockRecord>& records = list.Records();
         const TextBuffer& buffer = list.Buffer();
         size_t runAt = 0, runEnd = 0;
@@ -448,12 +448,7 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec, const EncodeOp
     WriteSettings(w, rec.Settings);
 
     const TrackLibrary& lib = rec.Library;
-    if (!lib.LibraryRoots.hasStorage) {
-        w.Int16(0);
-    } else {
-        w.Int16(1);
-        w.Int32(static_cast<int32_t>(lib.LibraryRoots.size()));
-        w.Int32(0);  // lower bound
+    if (w.ArrayHeader(lib.LibraryRoots.hasStorage, lib.LibraryRoots.size())) {
         const size_t taken = WriteRoots(w, lib.LibraryRoots.items, options);
         if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
     }
