@@ -380,6 +380,32 @@ tw_pixel() {
     convert "$shot" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
 }
 
+# tw_pixels X Y [X Y...]: the colours of several screen pixels from one
+# screenshot, as "r,g,b" separated by blanks.
+tw_pixels() {
+    local shot=$TW_SESSION/pixels.png fx=
+    timeout 10 import -window root "$shot" 2>/dev/null || return 1
+    while (($# >= 2)); do
+        fx+="%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)] "
+        shift 2
+    done
+    convert "$shot" -format "${fx% }" info:
+}
+
+# tw_outline_is RGB: the main window's outline shows in that colour at the
+# middle of each of its four edges: top, bottom (row H - 2), left and right
+# (column W - 2). Prints what it found when not.
+tw_outline_is() {
+    local got want
+    tw_main_rect || return 1
+    got=$(tw_pixels $((TW_L + TW_W / 2)) "$TW_T" $((TW_L + TW_W / 2)) $((TW_T + TW_H - 2)) \
+        "$TW_L" $((TW_T + TW_H / 2)) $((TW_L + TW_W - 2)) $((TW_T + TW_H / 2)))
+    want="$1 $1 $1 $1"
+    [[ "$got" == "$want" ]] && return 0
+    printf '  outline of %sx%s (top bottom left right): %s, expected %s\n' "$TW_W" "$TW_H" "$got" "$1" >&2
+    return 1
+}
+
 # The main window's rectangle from the probe: sets TW_L TW_T TW_W TW_H.
 tw_main_rect() {
     local out
@@ -508,6 +534,29 @@ tw_click_tab() {
     [[ -n "$r" ]] || return 1
     IFS=, read -r x y w h <<<"$r"
     timeout 5 xdotool mousemove $((cx + x + w / 2)) $((cy + y + h / 2)) click 1
+}
+
+SET=Tunewhistle.Settings
+TW_MENU_SETTINGS=5
+
+# tw_open_settings: 設定 from the main menu, and the dialog open.
+tw_open_settings() {
+    tw_main_menu || return 1
+    tw_menu_pick $TW_MENU_SETTINGS
+    expect "the settings dialog did not open" tw_wait 10 tw_dialog_open $SET
+}
+
+# tw_pick_red: in the colour dialog that is opening, the first colour of the
+# second row of the basic colours (red), then OK.
+tw_pick_red() {
+    local out cx cy x y w h
+    tw_wait 10 tw_dialog_open '#32770' || return 1
+    out=$(tw_dialog '#32770')
+    IFS=, read -r cx cy <<<"$(sed -n 's/^client=//p' <<<"$out")"
+    IFS=, read -r x y w h <<<"$(grep '^ctrl=1088|' <<<"$out" | cut -d'|' -f3)"  # 基本色 label
+    timeout 5 xdotool mousemove $((cx + x + 9)) $((cy + y + h + 32)) click 1
+    sleep 0.3
+    tw_click_ctrl '#32770' 1
 }
 
 # tw_visible_ctrls CLASS: "ID|TEXT" of the visible controls, one a line.

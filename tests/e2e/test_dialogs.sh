@@ -4,21 +4,14 @@
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
 
-SET=Tunewhistle.Settings
 VER=Tunewhistle.Version
-TW_MENU_SETTINGS=5 TW_MENU_VERSION=7
+TW_MENU_VERSION=7
 
 start_program() {
     timeout 5 xdotool mousemove 0 0
     tw_start "$1"
     expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
     expect "no start banner within 30 s" tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
-}
-
-open_settings() {
-    tw_main_menu || return 1
-    tw_menu_pick $TW_MENU_SETTINGS
-    expect "the settings dialog did not open" tw_wait 10 tw_dialog_open $SET
 }
 
 # page_shows INDEX EXPECTED...: after a click on tab INDEX, exactly these
@@ -41,13 +34,19 @@ settings_pages_hold_their_controls() {
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
     start_program "$dir" || return 1
-    open_settings || return 1
+    tw_open_settings || return 1
     out=$(tw_dialog $SET)
     expect_eq "$(sed -n 's/^dialog=//p' <<<"$out")" "Tunewhistle 3.10" "dialog title" || ok=1
     expect_eq "$(grep '^tab=' <<<"$out" | cut -d'|' -f4 | tr '\n' ' ')" \
         "mp3フォルダ 配色 内部プレイヤー 検索 その他 " "tab captions" || ok=1
     expect_eq "$(grep '^ctrl=1|\|^ctrl=2|' <<<"$out" | cut -d'|' -f7 | tr '\n' ' ')" "OK キャンセル " "buttons" || ok=1
     expect_eq "$(grep '^columns=' <<<"$out")" "columns=4100|フォルダ,子フォルダ" "folder list columns" || ok=1
+    # "フォルダ" 65 % and "子フォルダ" 20 % of the list's width, rounded.
+    local lw
+    lw=$(grep '^ctrl=4100|' <<<"$out" | cut -d'|' -f3 | cut -d, -f3)
+    expect_eq "$lw" 353 "folder list width (5295 twips)" || ok=1
+    expect_eq "$(sed -n 's/^column_widths=4100|//p' <<<"$out")" \
+        "$(((lw * 65 + 50) / 100)),$(((lw * 20 + 50) / 100))" "folder list column widths" || ok=1
 
     page_shows 0 '4000|検索対象にしたいmp3が格納されているフォルダを設定します。' '4100|' '4200|追加' \
         '4201|削除' || ok=1
@@ -71,7 +70,7 @@ settings_pages_hold_their_controls() {
     # Cancel, then open it again: the mapping lists still hold ten names.
     tw_click_ctrl $SET 2
     expect "Cancel did not close the dialog" tw_wait 10 tw_dialog_closed $SET || return 1
-    open_settings || return 1
+    tw_open_settings || return 1
     local n
     for n in 4500 4501 4502 4503 4504; do
         expect_eq "$(tw_dialog $SET | sed -n "s/^items=$n|//p" | tr ',' '\n' | wc -l)" 10 "items of $n" || ok=1
@@ -94,7 +93,7 @@ internal_player_off_empties_the_play_list() {
     timeout 5 xdotool key Return
     expect "the hit is not playing" tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || return 1
 
-    open_settings || return 1
+    tw_open_settings || return 1
     tw_click_tab $SET 2
     sleep 0.3
     tw_click_ctrl $SET 4400  # 内部プレイヤーを使用する
@@ -142,7 +141,7 @@ a_folder_added_in_the_dialog_is_registered_and_kept() {
     tw_music "$music" || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
     start_program "$dir" || return 1
-    open_settings || return 1
+    tw_open_settings || return 1
     tw_click_ctrl $SET 4200 || return 1  # 追加
     browse_to "$music" || return 1
     # "子フォルダも読み込みますか？": Yes.
@@ -164,23 +163,16 @@ a_folder_added_in_the_dialog_is_registered_and_kept() {
 }
 
 cancel_after_a_colour_preview_restores_the_window() {
-    local dir ok=0 out cx cy x y w h
+    local dir ok=0
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
     start_program "$dir" || return 1
     expect_eq "$(tw_pixel 23 48)" "200,200,255" "background before" || return 1
-    open_settings || return 1
+    tw_open_settings || return 1
     tw_click_tab $SET 1
     sleep 0.3
     tw_click_ctrl $SET 4202  # 背景色の変更
-    tw_wait 10 tw_dialog_open '#32770' || return 1
-    out=$(tw_dialog '#32770')
-    IFS=, read -r cx cy <<<"$(sed -n 's/^client=//p' <<<"$out")"
-    IFS=, read -r x y w h <<<"$(grep '^ctrl=1088|' <<<"$out" | cut -d'|' -f3)"  # 基本色 label
-    # The first colour of the second row of the basic colours: red.
-    timeout 5 xdotool mousemove $((cx + x + 9)) $((cy + y + h + 32)) click 1
-    sleep 0.3
-    tw_click_ctrl '#32770' 1
+    tw_pick_red || return 1
     expect "the colour is not previewed on the window (pixel $(tw_pixel 23 48))" \
         tw_wait 10 eval '[[ "$(tw_pixel 23 48)" == 255,0,0 ]]' || ok=1
     tw_click_ctrl $SET 2  # キャンセル

@@ -35,12 +35,75 @@ window_is_placed_shaped_and_outlined() {
     # Rounded corners: none of the four corner pixels is the window's.
     expect_eq "$(tw_main_value in_region)" "0,0,0,0,1,1,1,0" "corners, edges and middle in the region" || ok=1
     # On the screen: the outline in the line colour, the background inside.
-    expect_eq "$(tw_pixel 290 150)" "0,0,255" "outline at the top edge" || ok=1
-    expect_eq "$(tw_pixel 200 $((150 + TW_H / 2)))" "0,0,255" "outline at the left edge" || ok=1
+    tw_outline_is 0,0,255 || ok=1
     expect_eq "$(tw_pixel 280 155)" "0,0,255" "frame round the keyword box" || ok=1
     expect_eq "$(tw_pixel 203 $((150 + 28)))" "200,200,255" "background" || ok=1
     # Xvfb's bare root window is black.
     expect_eq "$(tw_pixel 200 150)" "0,0,0" "top left corner (cut off)" || ok=1
+    return $ok
+}
+
+# outline_at LINES COLOUR WHEN: the window is sized for LINES status lines
+# and its outline has all four edges in COLOUR.
+outline_at() {
+    local n
+    n=$(tw_lines_shown)
+    tw_main_rect || return 1
+    expect_eq "$n,$TW_H" "$1,$((31 + 13 * $1))" "lines and height $3" || return 1
+    tw_outline_is "$2" || { echo "  ($3)" >&2; return 1; }
+}
+
+outline_quietly() { tw_outline_is "$1" 2>/dev/null; }
+
+# wait_lines N: the status comes to show N lines.
+wait_lines() { tw_wait "${2:-15}" eval '[[ "$(tw_lines_shown)" == '"$1"' ]]'; }
+
+outline_keeps_its_four_edges() {
+    local dir ok=0 line=160,32,96 deep
+    dir=$(tw_new_folder) || return 1
+    tw_music "$dir/music" || return 1
+    # Deep enough that its play status fills every line.
+    deep="$dir/music/$(printf 'a%.0s' {1..60})/$(printf 'b%.0s' {1..60})"
+    mkdir -p "$deep" "$dir/m" && cp "$dir/music/rock/loud.mp3" "$deep/deep.mp3" || return 1
+    cp "$dir/music/rock/loud.mp3" "$dir/m/x.mp3" || return 1
+    tw_dat_with "$dir" left=20 top=20 autohide=0 music="$dir/music" textcolor=$line backcolor=255,240,200 ||
+        return 1
+    start_program "$dir" || return 1
+    outline_at "$(tw_lines_shown)" $line "with the start banner" || ok=1
+    # The banner gives way to the one-line idle text: the window shrinks.
+    expect "no idle text within 10 s" tw_wait 10 tw_status_is '停止  待機しています' ||
+        { echo "  status: $(tw_status)" >&2; return 1; }
+    outline_at 1 $line "shrunk to the idle text" || ok=1
+    tw_shot outline-1-line
+
+    expect "the drop was not taken" timeout 30 "$TW_TOOLS/xdnd_drop" 120 50 "$deep/deep.mp3" || return 1
+    expect "no six-line play status" wait_lines 6 || { echo "  status: $(tw_status)" >&2; return 1; }
+    outline_at 6 $line "six lines" || ok=1
+    tw_shot outline-6-lines
+    expect "the drop was not taken" timeout 30 "$TW_TOOLS/xdnd_drop" 120 50 "$dir/m/x.mp3" || return 1
+    expect "no three-line play status" wait_lines 3 || { echo "  status: $(tw_status)" >&2; return 1; }
+    outline_at 3 $line "shrunk from six to three lines" || ok=1
+    tw_shot outline-3-lines
+
+    # Covered by the menu, then uncovered.
+    tw_main_menu || return 1
+    timeout 5 xdotool key Escape Escape
+    tw_wait 10 tw_menu_closed || return 1
+    sleep 0.3
+    outline_at 3 $line "after the menu closed over it" || ok=1
+
+    # A new line colour previewed from the settings, then cancelled.
+    tw_open_settings || return 1
+    tw_click_tab $SET 1
+    sleep 0.3
+    tw_click_ctrl $SET 4203  # 線の色の変更
+    tw_pick_red || return 1
+    expect "the line colour is not previewed" tw_wait 10 outline_quietly 255,0,0 || { tw_outline_is 255,0,0; ok=1; }
+    tw_shot outline-preview
+    tw_click_ctrl $SET 2  # キャンセル
+    expect "the dialog did not close" tw_wait 10 tw_dialog_closed $SET || return 1
+    expect "Cancel did not bring the line colour back" tw_wait 10 outline_quietly $line || ok=1
+    outline_at 3 $line "after the cancel" || ok=1
     return $ok
 }
 
@@ -141,6 +204,7 @@ dropped_file_and_folder_become_the_play_list() {
 }
 
 tw_case "window at its place, 180 x (31 + 13 n), rounded, outlined" window_is_placed_shaped_and_outlined
+tw_case "the outline's four edges at 1, 3 and 6 lines and around a colour preview" outline_keeps_its_four_edges
 tw_case "a typed keyword and Enter play the single hit" typed_keyword_finds_and_plays_the_single_hit
 tw_case "drag moves, Esc cancels, the place is saved at exit" drag_moves_esc_cancels_and_the_place_is_saved
 tw_case "left alone it dims and hides; a key brings it back" left_alone_it_dims_hides_and_a_key_brings_it_back

@@ -114,6 +114,40 @@ TEST(Win32_MainForm, IsShapedOutlinedAndSizedForItsLines) {
     EXPECT_EQ(rc.bottom - rc.top, g.baseHeight);
 }
 
+TEST(Win32_MainForm, TheOutlineKeepsItsFourEdgesAsTheLinesComeAndGo) {
+    ShownProgram p;
+    const WindowGeometry& g = p.ctx.win.Geometry;
+    const COLORREF line = RGB(160, 32, 96);
+    RepaintOutline(p.ctx, RgbColor{255, 240, 200}, RgbColor{160, 32, 96});
+    auto expectEdges = [&](const char* when) {
+        PumpFor(50);
+        const RECT rc = p.Rect();
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        SCOPED_TRACE(when);
+        EXPECT_EQ(p.Pixel(w / 2, 0), line) << "top";
+        EXPECT_EQ(p.Pixel(w / 2, h - 2), line) << "bottom";
+        EXPECT_EQ(p.Pixel(0, h / 2), line) << "left";
+        EXPECT_EQ(p.Pixel(w - 2, h / 2), line) << "right";
+    };
+    // Growing and shrinking through every count.
+    for (int n : {3, 6, 1, 0, 4, 2, 5, 0, 6}) {
+        std::string text;
+        for (int i = 0; i < n; ++i) text += (i ? "\r\n" : "") + std::string(8, 'W');
+        ShowStatusText(p.ctx, text);
+        ASSERT_EQ(p.ctx.win.ShownLineCount, n);
+        expectEdges(("lines " + std::to_string(n)).c_str());
+    }
+    ShowStatusText(p.ctx, "one line");
+    RepaintOutline(p.ctx, RgbColor{255, 240, 200}, RgbColor{160, 32, 96});
+    expectEdges("recoloured");
+    // Covered by another window and uncovered.
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, p.Rect().left,
+                                 p.Rect().top, g.width, g.HeightFor(6), nullptr, nullptr, nullptr, nullptr);
+    PumpFor(50);
+    DestroyWindow(cover);
+    expectEdges("uncovered");
+}
+
 TEST(Win32_MainForm, PadsShowTheirPictures) {
     ShownProgram p;
     const WindowGeometry& g = p.ctx.win.Geometry;

@@ -62,6 +62,17 @@ int PadAt(const MainFormState& s, int x, int y) {
     return -1;
 }
 
+// Only the status lines inside the window are shown: a label below the
+// last line shown would still cover the outline's bottom edge, since the
+// window does not paint under its children.
+void ShowLinesThatFit(MainFormState& s) {
+    for (size_t i = 0; i < s.lines.size(); ++i) {
+        if (!s.lines[i]) continue;
+        const bool fits = s.look.geometry.lines[i].Bottom() <= s.look.height;
+        if ((IsWindowVisible(s.lines[i]) != FALSE) != fits) ShowWindow(s.lines[i], fits ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
 void AddIcon(MainFormState& s) {
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof(nid);
@@ -405,6 +416,7 @@ void WinMainWindow::SetShape(const WindowGeometry& geometry, int height) {
     HRGN region = CreateRoundRectRgn(0, 0, geometry.width, height, geometry.regionEllipseWidth,
                                      geometry.regionEllipseHeight);
     if (region && !SetWindowRgn(s.hwnd, region, TRUE)) DeleteObject(region);
+    ShowLinesThatFit(s);
     InvalidateRect(s.hwnd, nullptr, FALSE);
 }
 
@@ -436,6 +448,7 @@ void WinMainWindow::PlaceControls(const WindowGeometry& g) {
         MoveWindow(s.lines[i], r.left, r.top, r.width, r.height, TRUE);
         SendMessageW(s.lines[i], WM_SETFONT, reinterpret_cast<WPARAM>(s.look.lineFont), TRUE);
     }
+    ShowLinesThatFit(s);
     InvalidateRect(s.hwnd, nullptr, FALSE);
 }
 

@@ -4,7 +4,7 @@
 //
 //   make_dat OUT [left=N] [top=N] [keyword=TEXT] [transparency=0|1]
 //                [autohide=0|1] [internal=0|1] [music=/unix/folder]
-//                [watch=/unix/folder]
+//                [watch=/unix/folder] [textcolor=R,G,B] [backcolor=R,G,B]
 //
 // music= registers the folder (with its sub-folders); watch= only names it
 // as the folder to register. Either is stored as Wine sees it, on drive Z:.
@@ -71,6 +71,15 @@ int main(int argc, char** argv) {
         else if (key == "internal") s.UseInternalPlayer = tw::ToVBool(number != 0);
         else if (key == "music") music = value;
         else if (key == "watch") watch = value;
+        else if (key == "textcolor" || key == "backcolor") {
+            tw::RgbColor& c = key == "textcolor" ? s.TextColor : s.BackColor;
+            int r = 0, g = 0, b = 0;
+            if (std::sscanf(value.c_str(), "%d,%d,%d", &r, &g, &b) != 3) {
+                std::fprintf(stderr, "make_dat: %s wants R,G,B\n", key.c_str());
+                return 2;
+            }
+            c = {static_cast<int16_t>(r), static_cast<int16_t>(g), static_cast<int16_t>(b)};
+        }
         else {
             std::fprintf(stderr, "make_dat: unknown setting %s\n", arg.c_str());
             return 2;
