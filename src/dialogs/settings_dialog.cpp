@@ -166,6 +166,11 @@ int TwipsToPixels(int32_t twips, int dpi) {
     return static_cast<int>((scaled >= 0 ? scaled + 720 : scaled - 720) / 1440);
 }
 
+FolderColumns FolderColumnWidths(int listWidth) {
+    auto percent = [listWidth](int p) { return (listWidth * p + 50) / 100; };
+    return {percent(65), percent(20)};
+}
+
 int CompareFolders(const WatchFolderSet& set, int j, int k) {
     const WatchFolder& a = set.WatchFolders[j];
     const WatchFolder& b = set.WatchFolders[k];

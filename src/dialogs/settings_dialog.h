@@ -62,6 +62,13 @@ std::optional<LayoutTag> ParseLayoutTag(const std::string& tag);
 // Twips to pixels on a display of `dpi` pixels per inch, rounded.
 int TwipsToPixels(int32_t twips, int dpi);
 
+// The folder list's two columns, "フォルダ" and "子フォルダ": 65 % and 20 %
+// of the list's width in pixels, rounded as twips are.
+struct FolderColumns {
+    int folder = 0, subfolders = 0;
+};
+FolderColumns FolderColumnWidths(int listWidth);
+
 // The player commands' names, the position being the command's code.
 const std::array<std::string, 10>& CommandNames();
 

@@ -76,6 +76,16 @@ TEST(Dialogs_LayoutTag, TwipsToPixelsAtTheDisplaysScale) {
     EXPECT_EQ(TwipsToPixels(0, 192), 0);
 }
 
+TEST(Dialogs_LayoutTag, FolderColumnsTakeTheirShareOfTheListRounded) {
+    // The list is 5295 twips wide: 353, 530 and 706 pixels at 100, 150, 200 %.
+    struct Case { int dpi, folder, subfolders; } cases[] = {{96, 229, 71}, {144, 345, 106}, {192, 459, 141}};
+    for (const auto& c : cases) {
+        const FolderColumns w = FolderColumnWidths(TwipsToPixels(5295, c.dpi));
+        EXPECT_EQ(w.folder, c.folder) << c.dpi;
+        EXPECT_EQ(w.subfolders, c.subfolders) << c.dpi;
+    }
+}
+
 struct App : test::TestApp {
     SettingsDialog dialog{ctx};
     ScriptedSettingsUi ui;

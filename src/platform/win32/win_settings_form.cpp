@@ -155,10 +155,13 @@ void SettingsForm::LayOutPages() {
     for (const SettingsControl& c : SettingsControls())
         if (c.kind == K::Label && labels_[c.index]) SetLabelText(labels_[c.index], Widen(c.caption));
 
+    // Shares of the list's own width, as laid out, not of its client area
+    // (which lacks the border).
     RECT list{};
-    GetClientRect(list_, &list);
+    GetWindowRect(list_, &list);
+    const FolderColumns shares = FolderColumnWidths(list.right - list.left);
     const std::wstring columns[2] = {L"\x30D5\x30A9\x30EB\x30C0", L"\x5B50\x30D5\x30A9\x30EB\x30C0"};  // フォルダ, 子フォルダ
-    const int widths[2] = {list.right * 65 / 100, list.right * 20 / 100};
+    const int widths[2] = {shares.folder, shares.subfolders};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH;

@@ -636,14 +636,19 @@ void PutListView(Report& rep, HWND list, const std::wstring& id) {
     RemoteMemory mem(list);
     HWND header = reinterpret_cast<HWND>(static_cast<LONG_PTR>(Query(list, LVM_GETHEADER)));
     const long long columns = header ? Query(header, HDM_GETITEMCOUNT) : 0;
-    std::wstring headers;
+    std::wstring headers, widths;
     for (long long c = 0; c < columns; ++c) {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT;
-        if (c > 0) headers += L',';
+        if (c > 0) {
+            headers += L',';
+            widths += L',';
+        }
         headers += Escaped(RemoteText(mem, list, LVM_GETCOLUMNW, static_cast<WPARAM>(c), col));
+        widths += std::to_wstring(Query(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)));
     }
     rep.Put("columns", id + L"|" + headers);
+    rep.Put("column_widths", id + L"|" + widths);
 
     const long long rows = Query(list, LVM_GETITEMCOUNT);
     for (long long r = 0; r < rows; ++r) {
