@@ -48,6 +48,20 @@ StateRecord RichRecord() {
     return rec;
 }
 
+// Every Boolean setting with a non-zero value of its own, so reading one
+// flag into another's place cannot go unseen.
+StateRecord DistinctFlagsRecord() {
+    StateRecord rec = DefaultRecord();
+    Settings& s = rec.Settings;
+    VBool* flags[] = {&s.UseInternalPlayer, &s.UseTransparency, &s.Reserved,   &s.AlwaysOnTop,
+                      &s.AutoHide,          &s.LoopAll,         &s.ShuffleOnList, &s.NoExternalBatch,
+                      &s.HideText,          &s.UseTagInfo,      &s.MatchPath,   &s.MatchFileName,
+                      &s.MatchArtist,       &s.MatchTrackName,  &s.MatchAlbum,  &s.MatchComment};
+    int16_t value = 1;
+    for (VBool* f : flags) *f = value++;
+    return rec;
+}
+
 class DataFile : public ::testing::Test {
 protected:
     IconvCodec codec{"CP932"};
@@ -101,10 +115,9 @@ TEST_F(DataFile, FirstStartFileIsExactly119KnownBytes) {
 }
 
 TEST_F(DataFile, DefaultsAndRichRecordsReadBackUnchanged) {
-    for (const StateRecord& rec : {DefaultRecord(), RichRecord()}) {
+    for (const StateRecord& rec : {DefaultRecord(), RichRecord(), DistinctFlagsRecord()}) {
         const StateRecord back = Decode(EncodeState(rec, codec));
         EXPECT_EQ(back, rec);
-        EXPECT_EQ(back.Settings.Reserved, kTrue);
         EXPECT_EQ(back.Settings.AutoHideParams, (std::array<int16_t, 6>{2, 30, 32, 65, 67, 2}));
         EXPECT_EQ(back.Settings.ButtonMap, (std::array<int16_t, 5>{7, 6, 1, 4, 5}));
     }

@@ -76,6 +76,7 @@ TEST_F(Core_Jobs, RegistrationChainsIntoTagReadingAndReports) {
     EXPECT_TRUE(app.window.boxEnabled);
     // The tick reported progress from inside the jobs.
     EXPECT_NE(std::find(progress.begin(), progress.end(), "登録中...  現在 2 個\r\nC:\\a\\"), progress.end());
+    EXPECT_NE(std::find(progress.begin(), progress.end(), "登録中...  現在 3 個\r\nC:\\b\\"), progress.end());
     EXPECT_NE(std::find(progress.begin(), progress.end(), "mp3タグ情報読み込み中...  \r\n1 / 3"), progress.end());
 }
 

@@ -96,6 +96,16 @@ struct App : test::TestApp {
         dialog.Start();
     }
     Settings& Stored() { return ctx.live.Settings; }
+    // With c:\a\ (and its sub-folders) stored: deletes it in the dialog and
+    // adds `path` in its place, answering the sub-folder question.
+    void Replace(const std::string& path, BoxAnswer subfolders) {
+        Stored().WatchFolderSet = Folders({{"c:\\a\\", kTrue}});
+        dialog.Start();
+        dialog.OnDeleteFolders({true});
+        ui.folders = {path};
+        ui.answers = {subfolders};
+        dialog.OnAddFolder(ui);
+    }
 };
 
 TEST(Dialogs_Settings, EditsACopyUntilOk) {
@@ -136,6 +146,9 @@ TEST(Dialogs_Settings, OkWithoutASearchTargetIsRefused) {
         {"tags on with the album", [](SettingsDialog& d) {
              for (int i : {8, 9, 11, 12, 14}) d.OnCheck(i, false);
          }, true},
+        {"tags on with the comment alone", [](SettingsDialog& d) {
+             for (int i : {8, 9, 11, 12, 13}) d.OnCheck(i, false);
+         }, true},
         {"tags off, the path on", [](SettingsDialog& d) {
              for (int i : {8, 10}) d.OnCheck(i, false);
          }, true},
@@ -165,6 +178,9 @@ TEST(Dialogs_Settings, OnlyFoldersAndTheUseOfTagsAskForANewRegistration) {
         {"a colour", [](App& a) { a.ui.colors = {0x010203}; a.dialog.OnPickColor(a.ui, true); }, false},
         {"the use of tags", [](App& a) { a.dialog.OnCheck(10, false); }, true},
         {"a folder added", [](App& a) { a.ui.folders = {"C:\\Music"}; a.dialog.OnAddFolder(a.ui); }, true},
+        {"a folder replaced by another", [](App& a) { a.Replace("C:\\b", BoxAnswer::Yes); }, true},
+        {"a folder taken again without its sub-folders", [](App& a) { a.Replace("C:\\a", BoxAnswer::No); }, true},
+        {"a folder taken again as it was", [](App& a) { a.Replace("C:\\a", BoxAnswer::Yes); }, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -82,6 +82,7 @@ TEST(Id3v2_Read, DecodesEachTextEncodingInEveryVersion) {
         std::string want;
     } cases[] = {
         {"latin-1", Latin1("Caf\xE9"), "Café"},
+        {"latin-1 value ends at its nul", Latin1("Caf\xE9\0junk"s), "Café"},
         {"utf-16 le bom", "\x01" + kLeBom + Utf16(u"桜の歌", false), "桜の歌"},
         {"utf-16 be bom", "\x01" + kBeBom + Utf16(u"𝄞 clef", true), "𝄞 clef"},
         {"utf-16 no bom is le", "\x01" + Utf16(u"été", false), "été"},

@@ -189,6 +189,20 @@ TEST_F(Playback_Player, PausePlayAndStop) {
     EXPECT_EQ(p.PlayerState, 0);
     EXPECT_EQ(p.PlayPosition, 0);
     EXPECT_EQ(app.mci.commands.back(), "seek Tunewhistle3.00 to 0");
+
+    // Stop while paused goes back to the start too.
+    RunPlayerCommand(ctx, kCmdPlayPause, kEventDirect);
+    Position(42000);
+    Tick();
+    RunPlayerCommand(ctx, kCmdPlayPause, kEventDirect);
+    Tick();
+    ASSERT_EQ(p.PlayerState, 0);
+    ASSERT_EQ(p.PlayPosition, 42000);
+    app.mci.commands.clear();
+    RunPlayerCommand(ctx, kCmdStop, kEventDirect);
+    Tick();
+    EXPECT_EQ(p.PlayPosition, 0);
+    EXPECT_EQ(app.mci.commands, (std::vector<std::string>{"stop Tunewhistle3.00", "seek Tunewhistle3.00 to 0"}));
 }
 
 TEST_F(Playback_Player, CombinedButtonClickedMovesHeldWinds) {

@@ -297,6 +297,11 @@ TEST(Window_Pads, PicturesFollowThePlayListAndThePlayer) {
     app.ctx.player.PlayPosition = 5000;  // paused
     app.Tick();
     EXPECT_EQ(app.window.padPictures, (std::array<int, 4>{6, 7, 8, 9}));
+    // Waiting after a failed open: stop ends the wait.
+    app.ctx.player.PlayerState = 81;
+    app.ctx.player.PlayPosition = 0;
+    app.Tick();
+    EXPECT_EQ(app.window.padPictures, (std::array<int, 4>{6, 10, 8, 9}));
 }
 
 TEST(Window_Pads, HoverAndPressTurnHotAndPressedAndBack) {

@@ -375,8 +375,12 @@ TEST(Window_Drop, WithoutTheInternalPlayerTheShellPlaysTheMp3Files) {
 
     DropApp one;
     one.ctx.live.Settings.UseInternalPlayer = kFalse;
-    Form_OLEDragDrop(one.ctx, {"C:\\a\\b.mp3"});
-    EXPECT_EQ(one.ctx.run.MessageText, "再生完了 (外部)\r\nb.mp3 ( C:\\a\\)");
+    Form_OLEDragDrop(one.ctx, {"C:\\a\\SONG.MP3"});
+    EXPECT_EQ(one.ctx.run.MessageText, "再生完了 (外部)\r\nSONG.MP3 ( C:\\a\\)");
+    DropApp mixed;
+    mixed.ctx.live.Settings.UseInternalPlayer = kFalse;
+    Form_OLEDragDrop(mixed.ctx, {"C:\\a\\x.Mp3", "C:\\a\\y.mP3"});
+    EXPECT_EQ(mixed.shell.executed.size(), 2u);
 }
 
 }  // namespace

@@ -162,6 +162,9 @@ TEST(Window_Status, TooManyLinesEndInDotsOnTheLastKept) {
         }
         EXPECT_EQ(app.window.height, 31 + kept * 13);
         EXPECT_EQ(app.ctx.win.ShownLineCount, kept);
+        // Exactly as many lines as fit: all shown, no dots.
+        ShowStatusText(app.ctx, std::string("1\r\n2\r\n3\r\n4\r\n5\r\n6").substr(0, 3 * kept - 2));
+        EXPECT_EQ(app.window.lines[kept - 1], std::to_string(kept));
     }
     // Out of range: taken as the nearest limit instead of failing.
     LaidOut app;
