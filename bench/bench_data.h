@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state_record.h"
+#include "model/state_record.h"
 
 namespace twbench {
 

@@ -14,13 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
+#include "app/work_scheduler.h"
 #include "bench_data.h"
 #include "bench_util.h"
-#include "core/app_context.h"
 #include "core/data_file.h"
-#include "core/startup.h"
 #include "library/folder_scan.h"
 #include "library/tag_reader.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_threads.h"
@@ -243,14 +245,10 @@ void SearchSettings(tw::Settings& s) {
     s.MatchTrackName = s.MatchAlbum = s.MatchComment = tw::kTrue;
 }
 
-tw::StateRecord RecordOf(const tw::PersistentState& live) {
-    tw::StateRecord rec;
+// The live state as the program saves it.
+tw::StateRecord RecordOf(const tw::StateRecord& live) {
+    tw::StateRecord rec = live;
     rec.Version = tw::kVersionText;
-    rec.Settings = live.Settings;
-    rec.Library = live.Library;
-    rec.PlayList = live.PlayList;
-    rec.PlayCount = live.PlayCount;
-    rec.Search = live.Search;
     return rec;
 }
 
@@ -260,7 +258,7 @@ uint64_t HitsHash(tw::AppContext& ctx) {
     uint64_t h = 1469598103934665603ull;
     for (const char* k : {"love", "さくら", "SKY road", "collection 0", "\\01 ", "ライブ",
                           "ｍｏｏｎ"}) {
-        tw::SearchTracks(ctx, k);
+        tw::SearchTracks(ctx.live.Search, ctx.live.Library, ctx.live.Settings, *ctx.platform.codec, tw::JobOf(ctx), k);
         const auto& s = ctx.live.Search;
         h = Fnv1a(std::to_string(s.SearchHitCount), h);
         for (int16_t i = 0; i < s.SearchHitCount; ++i) h = Fnv1a(s.SearchHits[i].FullPath(), h);
@@ -320,7 +318,7 @@ void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>
         const auto& lib = ctx.live.Library;
         for (int16_t r = 0; r < lib.RootCount; ++r)
             for (int16_t t = 0; t < lib.LibraryRoots[r].TrackCount; ++t) {
-                const std::string line = tw::TrackText(ctx, r, t) + "\n";
+                const std::string line = tw::TrackText(ctx.live.Library, ctx.live.Settings, r, t) + "\n";
                 std::fwrite(line.data(), 1, line.size(), f);
             }
         std::fclose(f);
@@ -337,7 +335,7 @@ void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>
         o.runs,
         [&] {
             const uint64_t y0 = host.pump.yields;
-            tw::SearchTracks(ctx, kNoMatch);
+            tw::SearchTracks(ctx.live.Search, ctx.live.Library, ctx.live.Settings, *ctx.platform.codec, tw::JobOf(ctx), kNoMatch);
             yields = host.pump.yields - y0;
             hits = ctx.live.Search.SearchHitCount;
         },
@@ -396,7 +394,10 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
         o.runs,
         [&] {
             const uint64_t y0 = host.pump.yields;
-            for (const std::string& r : roots) tw::RegisterRoot(ctx, r, true);
+            for (const std::string& r : roots) {
+                tw::Registration reg = tw::RegistrationOf(ctx);
+                tw::RegisterRoot(reg, r, true);
+            }
             regYields = host.pump.yields - y0;
         },
         [&] {
@@ -446,7 +447,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
         o.runs,
         [&] {
             const uint64_t y0 = host.pump.yields;
-            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx, r);
+            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r);
             tagYields = host.pump.yields - y0;
         },
         [&] { tails = ReadTails(paths); },
@@ -540,13 +541,16 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
 void FrontTagPhase(const Options& o, const TreeInfo& tree, std::vector<Row>& rows) {
     Host host;
     tw::AppContext ctx(host.Services());
-    for (const std::string& top : tree.tops) tw::RegisterRoot(ctx, ToProgramPath(tree.root + "/" + top + "/"), true);
+    for (const std::string& top : tree.tops) {
+        tw::Registration reg = tw::RegistrationOf(ctx);
+        tw::RegisterRoot(reg, ToProgramPath(tree.root + "/" + top + "/"), true);
+    }
     const tw::TrackLibrary& lib = ctx.live.Library;
     const std::vector<std::string> paths = NativeTrackPaths(lib);
     int64_t found = 0;
     double tagMs = 0, bareMs = 0;
     Paired(
-        o.runs, [&] { for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx, r); },
+        o.runs, [&] { for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r); },
         [&] { found = ReadHeadsAndTails(paths); },
         [&] {
             auto& l = ctx.live.Library;

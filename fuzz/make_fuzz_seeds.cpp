@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/data_file.h"
+#include "model/defaults.h"
 #include "platform/posix/iconv_codec.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@ supersampling, so the output is the same bytes on every run.  Run from anywhere:
     tools/draw_pictures.py            # writes the strips, the icon, the preview
     tools/draw_pictures.py --no-preview
 
-Pad strips (src/platform/win32/res/pads_<S>.bmp, S = 18, 27, 36): 32-bpp BI_RGB
+Pad strips (src/views/win32/res/pads_<S>.bmp, S = 18, 27, 36): 32-bpp BI_RGB
 bottom-up BMPs with premultiplied BGRA, 20 pictures of S x S side by side.
 Picture k = 5 * state + column sits at x = (k - 1) * S; state 0 disabled,
 1 normal, 2 hot, 3 pressed; column 1 previous, 2 play, 3 stop, 4 next, 5 pause.
@@ -20,8 +20,8 @@ import sys
 import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-RES_DIR = os.path.join(ROOT, "src", "platform", "win32", "res")
-ICON_PATH = os.path.join(ROOT, "src", "platform", "win32", "tunewhistle.ico")
+RES_DIR = os.path.join(ROOT, "src", "views", "win32", "res")
+ICON_PATH = os.path.join(ROOT, "src", "views", "win32", "tunewhistle.ico")
 PREVIEW_PATH = os.path.join(ROOT, "build", "pictures_preview.png")
 
 PAD_SIZES = (18, 27, 36)

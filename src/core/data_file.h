@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/state_record.h"
+#include "model/state_record.h"
 
 namespace tw {
 
@@ -13,14 +13,6 @@ class FileSystem;
 class Threads;
 
 inline const char kDataFileName[] = "dat";
-
-// Sets every setting to its default and empties the folder list. The
-// window starts at 90 % of the screen less the window's size, rounded to
-// the nearest even pixel on halves.
-void SetDefaults(Settings& s, int screenWidth, int screenHeight);
-
-// Rounds to the nearest integer, halves to the even neighbour.
-int RoundHalfEven(double v);
 
 // How a record is written. The defaults write it on one thread.
 struct EncodeOptions {

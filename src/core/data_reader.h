@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/state_record.h"
-#include "core/text_blocks.h"
+#include "model/state_record.h"
+#include "model/text_blocks.h"
 #include "platform/code_page_table.h"
 #include "platform/text_codec.h"
 

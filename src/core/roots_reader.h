@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/data_reader.h"
-#include "core/state_record.h"
+#include "model/state_record.h"
 
 namespace tw {
 class ByteSource;

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-#include "core/app_context.h"
-#include "core/startup.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
+#include "model/version.h"
 #include "platform/dialog_host.h"
 #include "platform/message_box.h"
 #include "platform/text_codec.h"
@@ -237,7 +238,7 @@ void SettingsDialog::OnMapping(int index, int position) {
     st_.WorkSettings.ButtonMap[index] = static_cast<int16_t>(position);
 }
 
-void SettingsDialog::OnDefaultMapping() { st_.WorkSettings.ButtonMap = {7, 6, 1, 4, 5}; }
+void SettingsDialog::OnDefaultMapping() { st_.WorkSettings.ButtonMap = kDefaultButtonMap; }
 
 void SettingsDialog::OnAddFolder(SettingsDialogUi& ui) {
     std::string path = ui.SelectFolder();

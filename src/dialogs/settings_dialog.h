@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/state_record.h"
+#include "model/state_record.h"
 
 namespace tw {
 
 struct AppContext;
+struct SettingsDialogState;
 enum class BoxAnswer;
 enum class BoxButtons;
 enum class BoxIcon;
@@ -108,12 +109,6 @@ public:
     virtual int32_t SelectColor(int32_t initial) = 0;
     // A message box owned by the dialog, titled "Tunewhistle 3.10".
     virtual BoxAnswer Ask(const std::string& text, BoxIcon icon, BoxButtons buttons) = 0;
-};
-
-// What the dialog keeps between its uses.
-struct SettingsDialogState {
-    Settings WorkSettings;
-    Settings SettingsAtOpen;
 };
 
 // The dialog's events. Each edits the copy only; Settings changes on OK

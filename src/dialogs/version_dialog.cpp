@@ -1,7 +1,7 @@
 #include "dialogs/version_dialog.h"
 
-#include "core/app_context.h"
-#include "core/startup.h"
+#include "model/app_context.h"
+#include "model/version.h"
 #include "platform/dialog_host.h"
 #include "platform/shell.h"
 #include "platform/system.h"

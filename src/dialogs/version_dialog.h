@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/state_record.h"
 #include "dialogs/settings_dialog.h"
-#include "window/window_state.h"
+#include "model/state_record.h"
+#include "model/window_state.h"
 
 namespace tw {
 

@@ -1,19 +1,15 @@
 #include "library/folder_scan.h"
 
-#include "core/app_context.h"
 #include "platform/files.h"
-#include "platform/message_pump.h"
 
 namespace tw {
 
 namespace {
 
-RootEntry& LastRoot(AppContext& ctx) {
-    TrackLibrary& lib = ctx.live.Library;
+RootEntry& LastRoot(Registration& reg) {
+    TrackLibrary& lib = reg.library;
     return lib.LibraryRoots[lib.RootCount - 1];
 }
-
-bool CancelSeen(const AppContext& ctx) { return ctx.run.CancelRequested || ctx.run.Quitting; }
 
 // Full path of folder k of a root, without the trailing backslash.
 std::string FolderFullPath(const RootEntry& root, int16_t k) {
@@ -44,10 +40,10 @@ std::vector<std::string> ListFolderEntries(FileSystem& fs, std::string folderPat
     return names;
 }
 
-std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& folderPath) {
+std::vector<std::string> ListSubfolders(Registration& reg, const std::string& folderPath) {
     std::vector<std::string> result;
-    if (CancelSeen(ctx)) return result;
-    FileSystem& fs = *ctx.platform.files;
+    if (reg.job.Stopped()) return result;
+    FileSystem& fs = reg.files;
     // One listing serves the four passes; each pass still examines (and
     // yields for) exactly the entries its mask admits.
     std::vector<FindEntry> entries;
@@ -56,8 +52,8 @@ std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& fold
         for (const FindEntry& e : entries) {
             const uint32_t hiddenSystem = e.attributes & (kAttrHidden | kAttrSystem);
             if ((hiddenSystem & ~mask) != 0) continue;  // not admitted by this pass
-            ctx.platform.pump->Yield();
-            if (CancelSeen(ctx)) return result;
+            reg.job.pump.Yield();
+            if (reg.job.Stopped()) return result;
             if (e.name == "." || e.name == "..") continue;
             // The listing carries the same attributes the query returns, so
             // only an entry whose listed attributes satisfy the mask can pass;
@@ -71,16 +67,16 @@ std::vector<std::string> ListSubfolders(AppContext& ctx, const std::string& fold
     return result;
 }
 
-void ScanFolderFiles(AppContext& ctx, int16_t k) {
-    RootEntry& root = LastRoot(ctx);
+void ScanFolderFiles(Registration& reg, int16_t k) {
+    RootEntry& root = LastRoot(reg);
     const std::string pattern =
         k == 0 ? root.Path + "*.mp3" : FolderFullPath(root, k) + "\\*.mp3";
     std::vector<FindEntry> found;
-    if (!ctx.platform.files->FindEntries(pattern, found)) return;
-    TrackLibrary& lib = ctx.live.Library;
+    if (!reg.files.FindEntries(pattern, found)) return;
+    TrackLibrary& lib = reg.library;
     for (const FindEntry& e : found) {
         if (root.TrackCount >= kMaxListCount) {
-            ++ctx.run.FilesOverLimit;
+            ++reg.filesOverLimit;
             continue;
         }
         if (root.Tracks.size() > static_cast<size_t>(root.TrackCount)) root.Tracks.Resize(root.TrackCount);
@@ -90,35 +86,35 @@ void ScanFolderFiles(AppContext& ctx, int16_t k) {
     }
 }
 
-void WalkSubfolders(AppContext& ctx, int16_t k, bool includeSubfolders) {
-    std::string path = FolderFullPath(LastRoot(ctx), k);
+void WalkSubfolders(Registration& reg, int16_t k, bool includeSubfolders) {
+    std::string path = FolderFullPath(LastRoot(reg), k);
     if (path.empty() || path.back() != '\\') path += '\\';
-    const std::vector<std::string> names = ListSubfolders(ctx, path);
-    if (CancelSeen(ctx) || !includeSubfolders) return;
+    const std::vector<std::string> names = ListSubfolders(reg, path);
+    if (reg.job.Stopped() || !includeSubfolders) return;
     for (const std::string& name : names) {
-        RootEntry& root = LastRoot(ctx);  // re-read: the lists grow below
+        RootEntry& root = LastRoot(reg);  // re-read: the lists grow below
         FolderEntry child{name, k, RelativeFolderPath(root.Folders[k])};
         const int16_t n = root.FolderCount;
         if (!AppendCapped(root.Folders, root.FolderCount, std::move(child))) {
-            ++ctx.run.FoldersOverLimit;
+            ++reg.foldersOverLimit;
             continue;
         }
-        ScanFolderFiles(ctx, n);
-        WalkSubfolders(ctx, n, true);
+        ScanFolderFiles(reg, n);
+        WalkSubfolders(reg, n, true);
     }
 }
 
-bool RegisterRoot(AppContext& ctx, const std::string& path, bool includeSubfolders) {
-    TrackLibrary& lib = ctx.live.Library;
+bool RegisterRoot(Registration& reg, const std::string& path, bool includeSubfolders) {
+    TrackLibrary& lib = reg.library;
     RootEntry root;
     root.Path = path;
     root.Tracks.Clear();
     AppendCapped(root.Folders, root.FolderCount, FolderEntry{"", -1, ""});
     if (!AppendCapped(lib.LibraryRoots, lib.RootCount, std::move(root))) return false;
-    ScanFolderFiles(ctx, 0);
-    WalkSubfolders(ctx, 0, includeSubfolders);
+    ScanFolderFiles(reg, 0);
+    WalkSubfolders(reg, 0, includeSubfolders);
     // The lists grew by doubling: give the spare room back.
-    RootEntry& done = LastRoot(ctx);
+    RootEntry& done = LastRoot(reg);
     done.Tracks.Compact();
     done.Folders.Compact();
     return true;

@@ -2,11 +2,9 @@
 
 #include <cstring>
 
-#include "core/app_context.h"
-#include "core/text_blocks.h"
 #include "library/id3v2.h"
+#include "model/text_blocks.h"
 #include "platform/files.h"
-#include "platform/message_pump.h"
 #include "platform/text_codec.h"
 
 namespace tw {
@@ -87,8 +85,7 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
     return true;
 }
 
-void ReadRootTags(AppContext& ctx, int16_t r) {
-    TrackLibrary& lib = ctx.live.Library;
+void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r) {
     std::string path;  // reused: one buffer for every file's path
     for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
         RootEntry& root = lib.LibraryRoots[r];
@@ -102,7 +99,7 @@ void ReadRootTags(AppContext& ctx, int16_t r) {
         }
         path += track.FileName;
         TagBlock tag;
-        ReadTag(*ctx.platform.files, *ctx.platform.codec, path, tag);  // empty fields when none
+        ReadTag(fs, codec, path, tag);  // empty fields when none
         // Writing texts appends a block; a file without a tag whose track
         // has none either is left as it is.
         const bool hadTags = !track.Title.empty() || !track.Artist.empty() || !track.Album.empty() ||
@@ -111,8 +108,8 @@ void ReadRootTags(AppContext& ctx, int16_t r) {
             root.Tracks.SetTags(i, tag.Title, tag.Artist, tag.Album, tag.Comment);
         ++root.TagsRead;
         ++lib.TagsReadCount;
-        ctx.platform.pump->Yield();
-        if (ctx.run.CancelRequested || ctx.run.Quitting) break;
+        job.pump.Yield();
+        if (job.Stopped()) break;
     }
     // Each tag read left the track's first block behind.
     lib.LibraryRoots[r].Tracks.Compact();

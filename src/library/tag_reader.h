@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "model/state_record.h"
+#include "platform/message_pump.h"
+
 namespace tw {
 
-struct AppContext;
 class FileSystem;
 class TextCodec;
 
@@ -25,8 +27,8 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
 
 // Fills the tag fields of every track of root r, counting each file in the
 // root's TagsRead and in TagsReadCount. Yields after each file and returns
-// as soon as a cancel flag is seen.
-void ReadRootTags(AppContext& ctx, int16_t r);
+// as soon as the job is stopped.
+void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r);
 
 // The text up to its first NUL, or all of it.
 std::string CutAtNul(const std::string& text);

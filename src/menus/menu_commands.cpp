@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "core/app_context.h"
-#include "core/play_list_ops.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/version_dialog.h"
 #include "menus/menu_model.h"
+#include "model/app_context.h"
 #include "platform/clock.h"
 #include "platform/system.h"
 #include "playback/file_ops.h"
+#include "playback/play_list_ops.h"
 #include "playback/player.h"
 #include "window/window_layout.h"
 

@@ -1,6 +1,6 @@
 #include "menus/menu_model.h"
 
-#include "core/app_context.h"
+#include "model/app_context.h"
 #include "playback/player.h"
 
 namespace tw {
@@ -59,7 +59,7 @@ MenuModel BuildMenuModel(const AppContext& ctx, int16_t kind) {
     MenuModel m;
     if (kind != kMenuHits && kind != kMenuMain) return m;
     m.kind = kind;
-    const PersistentState& live = ctx.live;
+    const StateRecord& live = ctx.live;
     const Settings& s = live.Settings;
     const int16_t state = ctx.run.AppState;
     const bool idle = state == 21 || state == 31;

@@ -15,6 +15,10 @@ struct AppContext;
 // previous build are destroyed first.
 void ShowPopupMenu(AppContext& ctx, int16_t kind);
 
+// The PopupTimer's tick: opens the menu asked for (PendingMenu) once the
+// window can be seen, in front of every other window.
+void PopupTimer_Timer(AppContext& ctx);
+
 // Destroys the menus of the last build (also at shutdown).
 void DestroyMenus(AppContext& ctx);
 

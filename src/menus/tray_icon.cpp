@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "core/app_context.h"
-#include "core/state_record.h"
-#include "core/startup.h"
+#include "model/app_context.h"
+#include "model/state_record.h"
+#include "model/version.h"
 #include "platform/main_window.h"
 
 namespace tw {
@@ -12,7 +12,7 @@ namespace tw {
 void SetTrayIcon(AppContext& ctx, TrayAction action) {
     MainWindow& window = *ctx.platform.window;
     if (action == TrayAction::Add)
-        window.AddTrayIcon(std::string(kAppTitle) + " " + kVersionText);
+        window.AddTrayIcon(AppCaption());
     else
         window.RemoveTrayIcon();
 }

@@ -2,13 +2,24 @@
 #include <cstdint>
 #include <string>
 
-#include "core/state_record.h"
-#include "menus/menu_model.h"
-#include "window/window_state.h"
+#include "model/menu_items.h"
+#include "model/state_record.h"
+#include "model/window_state.h"
 
 namespace tw {
 
 enum class TimerId { Main, Next, Win, Move, Popup };
+
+// What the main window tells the program: its loading and unloading, and
+// each tick of its five timers. The entry point gives the window the
+// program's handler before the window is loaded.
+class MainWindowEvents {
+public:
+    virtual ~MainWindowEvents() = default;
+    virtual void OnLoad() = 0;
+    virtual void OnUnload() = 0;
+    virtual void OnTimer(TimerId id) = 0;
+};
 
 // The main window as the portable code sees it. The platform owns the
 // window itself; the application context only drives it through here.

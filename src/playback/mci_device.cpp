@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "core/data_file.h"
+#include "model/defaults.h"
 #include "platform/files.h"
 #include "platform/mci.h"
 

@@ -1,6 +1,6 @@
 #include "playback/player.h"
 
-#include "core/app_context.h"
+#include "model/app_context.h"
 #include "platform/clock.h"
 #include "playback/mci_device.h"
 

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "core/app_context.h"
-#include "platform/message_pump.h"
 #include "platform/text_codec.h"
 
 namespace tw {
@@ -25,11 +23,10 @@ bool AllFound(const std::vector<std::string>& upperWords, const std::string& upp
     return true;
 }
 
-std::vector<std::string> UpperWords(AppContext& ctx) {
-    const SearchState& s = ctx.live.Search;
+std::vector<std::string> UpperWords(const SearchState& s, TextCodec& codec) {
     std::vector<std::string> words;
     for (int16_t i = 0; i < s.SearchWordCount; ++i)
-        words.push_back(ctx.platform.codec->ToUpper(s.SearchWords[i]));
+        words.push_back(codec.ToUpper(s.SearchWords[i]));
     return words;
 }
 
@@ -139,8 +136,7 @@ private:
 
 }  // namespace
 
-void SplitKeyword(AppContext& ctx, const std::string& keyword) {
-    SearchState& s = ctx.live.Search;
+void SplitKeyword(SearchState& s, const std::string& keyword) {
     s.SearchWords.Clear();
     s.SearchWordCount = 0;
     std::string text = keyword;
@@ -157,36 +153,34 @@ void SplitKeyword(AppContext& ctx, const std::string& keyword) {
     }
 }
 
-std::string TrackText(const AppContext& ctx, int16_t r, int16_t t) {
+std::string TrackText(const TrackLibrary& lib, const Settings& settings, int16_t r, int16_t t) {
     std::string text;
-    const RootEntry& root = ctx.live.Library.LibraryRoots[r];
-    BuildTrackText(ctx.live.Settings, root, root.Tracks[t], text);
+    const RootEntry& root = lib.LibraryRoots[r];
+    BuildTrackText(settings, root, root.Tracks[t], text);
     return text;
 }
 
-bool MatchesAllWords(AppContext& ctx, const std::string& text) {
-    return AllFound(UpperWords(ctx), ctx.platform.codec->ToUpper(text));
+bool MatchesAllWords(const SearchState& s, TextCodec& codec, const std::string& text) {
+    return AllFound(UpperWords(s, codec), codec.ToUpper(text));
 }
 
-void SearchTracks(AppContext& ctx, const std::string& keyword) {
-    SearchState& s = ctx.live.Search;
+void SearchTracks(SearchState& s, const TrackLibrary& lib, const Settings& settings, TextCodec& codec,
+                  const JobControl& job, const std::string& keyword) {
     s.SearchHits.Clear();
     s.SearchHitCount = 0;
-    SplitKeyword(ctx, keyword);
-    const int16_t maxHits = ctx.live.Settings.MaxHits;
+    SplitKeyword(s, keyword);
+    const int16_t maxHits = settings.MaxHits;
     if (s.SearchHitCount >= maxHits || s.SearchWordCount == 0) return;
 
-    const std::vector<std::string> words = UpperWords(ctx);
-    TextCodec& codec = *ctx.platform.codec;
-    const TrackLibrary& lib = ctx.live.Library;
-    const FieldChoice choice = ChoiceOf(ctx.live.Settings);
-    SearchText searchText(ctx.live.Settings, choice, codec);
+    const std::vector<std::string> words = UpperWords(s, codec);
+    const FieldChoice choice = ChoiceOf(settings);
+    SearchText searchText(settings, choice, codec);
     for (int16_t r = 0; r < lib.RootCount; ++r) {
         const RootEntry& root = lib.LibraryRoots[r];
         const std::vector<BlockRecord>& records = root.Tracks.Records();
         for (int16_t t = 0; t < root.TrackCount; ++t) {
-            ctx.platform.pump->Yield();
-            if (ctx.run.CancelRequested || ctx.run.Quitting) return;
+            job.pump.Yield();
+            if (job.Stopped()) return;
             const std::string_view block = root.Tracks.Block(t);
             const int16_t folderIndex = TrackList::NumberAfter(block.substr(2, TrackList::Count(block.data())));
             const std::string& text = searchText.Of(root, folderIndex, block, records[t].ascii);

@@ -4,21 +4,26 @@
 #include <cstdint>
 #include <string>
 
+#include "model/state_record.h"
+#include "platform/message_pump.h"
+
 namespace tw {
 
-struct AppContext;
+class TextCodec;
 
 // Splits at spaces (ideographic spaces count as spaces) into SearchWords.
-void SplitKeyword(AppContext& ctx, const std::string& keyword);
+void SplitKeyword(SearchState& s, const std::string& keyword);
 
 // The text matched for track t of root r.
-std::string TrackText(const AppContext& ctx, int16_t r, int16_t t);
+std::string TrackText(const TrackLibrary& lib, const Settings& settings, int16_t r, int16_t t);
 
 // True when every word of SearchWords occurs in `text` (true for none).
-bool MatchesAllWords(AppContext& ctx, const std::string& text);
+bool MatchesAllWords(const SearchState& s, TextCodec& codec, const std::string& text);
 
 // Fills SearchHits with the matching tracks in library order, at most
-// MaxHits of them. Yields once per track; a cancel keeps the hits so far.
-void SearchTracks(AppContext& ctx, const std::string& keyword);
+// MaxHits of them, comparing in the codec's upper case. Yields once per
+// track; a stopped job keeps the hits so far.
+void SearchTracks(SearchState& s, const TrackLibrary& lib, const Settings& settings, TextCodec& codec,
+                  const JobControl& job, const std::string& keyword);
 
 }  // namespace tw

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "core/app_context.h"
-#include "core/data_file.h"
-#include "core/startup.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
+#include "model/version.h"
 #include "platform/clock.h"
 #include "platform/main_window.h"
 #include "platform/message_box.h"
@@ -215,7 +215,7 @@ void SetOpacity(AppContext& ctx, float x) {
     if (x == 0.0f && ctx.run.FirstRun) {
         ctx.run.FirstRun = false;
         win.NoticeOpen = true;
-        ctx.platform.boxes->Show(kFirstRunNotice, std::string(kAppTitle) + " " + kVersionText,
+        ctx.platform.boxes->Show(kFirstRunNotice, AppCaption(),
                                  BoxIcon::Information, BoxButtons::Ok, BoxDefault::First);
         win.NoticeOpen = false;
     }

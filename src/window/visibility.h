@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "window/window_state.h"
+#include "model/window_state.h"
 
 namespace tw {
 

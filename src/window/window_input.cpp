@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core/app_context.h"
-#include "core/data_file.h"
 #include "library/folder_scan.h"
-#include "menus/popup_menus.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/main_window.h"
@@ -43,7 +42,7 @@ bool EndsWithMp3(const std::string& name) {
 // Without the internal player nothing would play a dropped list, so its
 // MP3 files go to the shell's player, as a search's hits do.
 void PlayDropExternally(AppContext& ctx) {
-    const PersistentState& live = ctx.live;
+    const StateRecord& live = ctx.live;
     RuntimeState& run = ctx.run;
     int handed = 0;
     const SearchHit* last = nullptr;
@@ -195,7 +194,7 @@ void IM_DblClick(AppContext& ctx, int index) {
 }
 
 void Form_OLEDragDrop(AppContext& ctx, const std::vector<std::string>& paths) {
-    PersistentState& live = ctx.live;
+    StateRecord& live = ctx.live;
     RuntimeState& run = ctx.run;
     FileSystem& fs = *ctx.platform.files;
     const int16_t oldCount = live.PlayCount;
@@ -244,14 +243,6 @@ void MoveTimer_Timer(AppContext& ctx) {
     window.SetTimerEnabled(TimerId::Move, win.Dragging);
     const PixelPoint p = window.CursorPos();
     window.MoveTo(p.x - win.GrabX, p.y - win.GrabY);
-}
-
-void PopupTimer_Timer(AppContext& ctx) {
-    // A menu asked for while the window is hidden waits until it shows.
-    if (!(ctx.win.Opacity > 0)) return;
-    BringToFront(ctx);
-    ctx.platform.window->SetTimerEnabled(TimerId::Popup, false);
-    ShowPopupMenu(ctx, ctx.run.PendingMenu);
 }
 
 }  // namespace tw

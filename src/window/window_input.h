@@ -50,9 +50,6 @@ void Form_OLEDragDrop(AppContext& ctx, const std::vector<std::string>& paths);
 // The window follows the pointer while it is dragged.
 void MoveTimer_Timer(AppContext& ctx);
 
-// Opens the menu asked for (PendingMenu) once the window can be seen.
-void PopupTimer_Timer(AppContext& ctx);
-
 // The number of wheel steps a delta makes: one a notch, and a part of a
 // notch counts when it comes to at least half of one beyond the first.
 int WheelSteps(int delta);

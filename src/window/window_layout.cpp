@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/app_context.h"
-#include "core/data_file.h"
-#include "core/startup.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
+#include "model/version.h"
 #include "platform/main_window.h"
 #include "platform/system.h"
 
@@ -66,7 +66,7 @@ void ApplyWindowSettings(AppContext& ctx) {
     win.Geometry = ComputeGeometry(s, ctx.run.OsKind, ctx.platform.system->Dpi());
     const WindowGeometry& g = win.Geometry;
 
-    window.SetCaption(std::string(kAppTitle) + " " + kVersionText);
+    window.SetCaption(AppCaption());
     window.SetColors(s.BackColor, s.TextColor);
     window.SetBounds(s.WindowLeft, s.WindowTop, g.width, g.HeightFor(win.ShownLineCount));
     if (!s.UseTransparency) window.SetLayeredStyle(false);

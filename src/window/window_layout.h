@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "window/window_state.h"
+#include "model/window_state.h"
 
 namespace tw {
 

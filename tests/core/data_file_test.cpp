@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fakes.h"
+#include "model/defaults.h"
 
 namespace tw {
 namespace {

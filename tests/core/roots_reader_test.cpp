@@ -7,6 +7,7 @@
 
 #include "core/data_file.h"
 #include "fakes/fakes.h"
+#include "model/defaults.h"
 #include "platform/posix/posix_threads.h"
 
 namespace tw {

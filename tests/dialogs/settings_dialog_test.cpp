@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
 #include "fakes/fakes.h"
 #include "menus/menu_commands.h"
 #include "menus/menu_model.h"
+#include "model/defaults.h"
 #include "playback/player.h"
 #include "window/window_layout.h"
 

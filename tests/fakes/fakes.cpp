@@ -1,9 +1,8 @@
 #include "fakes/fakes.h"
 
-#include "core/data_file.h"
-#include "core/startup.h"
-#include "window/window_layout.h"
+#include "model/defaults.h"
 #include "platform/posix/posix_files.h"
+#include "window/window_layout.h"
 
 namespace tw::test {
 
@@ -122,12 +121,12 @@ void FakeWindow::Load() {
     // The real window starts its timers when it is created.
     timers = {{TimerId::Main, true}, {TimerId::Next, false}, {TimerId::Win, true},
               {TimerId::Move, false}, {TimerId::Popup, false}};
-    Form_Load(*ctx);
+    if (handler) handler->OnLoad();
 }
 
 void FakeWindow::UnloadAll() {
     events.push_back("unload");
-    if (loaded) Form_Unload(*ctx);
+    if (loaded && handler) handler->OnUnload();
     loaded = false;
     unloaded = true;
 }
@@ -170,6 +169,7 @@ const char* FakeWindow::TimerName(TimerId id) {
 TestApp::TestApp()
     : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci, &dialogs}) {
     window.ctx = &ctx;
+    window.handler = &appEvents;
     // The layout a start-up would make, for tests that show status texts
     // without starting the program.
     Settings defaults;

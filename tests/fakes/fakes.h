@@ -10,9 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/app_context.h"
+#include "app/app_events.h"
 #include "dialogs/settings_dialog.h"
 #include "dialogs/version_dialog.h"
+#include "model/app_context.h"
 #include "platform/clock.h"
 #include "platform/dialog_host.h"
 #include "platform/files.h"
@@ -156,7 +157,8 @@ public:
 // 6 pixels a character below U+0080 and 12 above; CR and LF are 0.
 class FakeWindow : public MainWindow {
 public:
-    AppContext* ctx = nullptr;
+    AppContext* ctx = nullptr;            // read for the status shown
+    MainWindowEvents* handler = nullptr;  // told of the loading and unloading
     bool loaded = false, shown = false, unloaded = false;
     int loads = 0;
     int left = 0, top = 0, width = 0, height = 0;
@@ -344,6 +346,7 @@ struct TestApp {
     RecordingMci mci;
     ScriptedDialogs dialogs;
     AppContext ctx;
+    AppEvents appEvents{ctx};
 
     TestApp();
     std::string DataPath() const { return system.folder + "\\dat"; }

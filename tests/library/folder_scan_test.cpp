@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/work_scheduler.h"
 #include "fakes/fakes.h"
 
 namespace tw {
@@ -26,6 +27,7 @@ class Library_Register : public ::testing::Test {
 protected:
     TestApp app;
     test::MemoryFileSystem& fs = app.files;
+    Registration reg = RegistrationOf(app.ctx);
     const RootEntry& Root(int i = 0) { return app.ctx.live.Library.LibraryRoots[i]; }
 };
 
@@ -40,7 +42,7 @@ TEST_F(Library_Register, WalksDepthFirstWithEachFoldersFilesFirst) {
     fs.AddFile("C:\\m\\A\\AA\\aa.mp3");
     fs.AddDir("C:\\m\\B");
     fs.AddFile("C:\\m\\B\\b1.mp3");
-    ASSERT_TRUE(RegisterRoot(app.ctx, "C:\\m\\", true));
+    ASSERT_TRUE(RegisterRoot(reg, "C:\\m\\", true));
 
     EXPECT_EQ(app.ctx.live.Library.RootCount, 1);
     EXPECT_EQ(Root().Path, "C:\\m\\");
@@ -66,7 +68,7 @@ TEST_F(Library_Register, HiddenAndSystemFoldersComeOnceInTheirOwnPass) {
     fs.AddDir("C:\\m\\x.mp3");  // a folder the pattern lists as a track
     fs.AddFile("C:\\m\\e-hidden-file");
     fs.fileAttributes["C:\\m\\e-hidden-file"] = kAttrHidden;
-    ASSERT_TRUE(RegisterRoot(app.ctx, "C:\\m\\", true));
+    ASSERT_TRUE(RegisterRoot(reg, "C:\\m\\", true));
     EXPECT_EQ(FolderNames(Root()), (std::vector<std::string>{"", "d-plain\\", "x.mp3\\", "a-hidden\\",
                                                              "b-system\\", "c-both\\"}));
     EXPECT_EQ(TrackNames(Root()), std::vector<std::string>{"x.mp3"});
@@ -77,15 +79,15 @@ TEST_F(Library_Register, WithoutSubfoldersOnlyTheFolderItself) {
     fs.AddFile("C:\\m\\a.mp3");
     fs.AddDir("C:\\m\\A");
     fs.AddFile("C:\\m\\A\\a1.mp3");
-    RegisterRoot(app.ctx, "C:\\m\\", false);
+    RegisterRoot(reg, "C:\\m\\", false);
     EXPECT_EQ(TrackNames(Root()), std::vector<std::string>{"a.mp3"});
     EXPECT_EQ(Root().FolderCount, 1);
 }
 
 TEST_F(Library_Register, EmptyOrMissingFoldersGiveAnEmptyRoot) {
     fs.AddDir("C:\\empty");
-    RegisterRoot(app.ctx, "C:\\empty\\", true);
-    RegisterRoot(app.ctx, "C:\\gone\\", true);
+    RegisterRoot(reg, "C:\\empty\\", true);
+    RegisterRoot(reg, "C:\\gone\\", true);
     ASSERT_EQ(app.ctx.live.Library.RootCount, 2);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(Root(i).TrackCount, 0);
@@ -105,7 +107,7 @@ TEST_F(Library_Register, CancelDuringADeepListingKeepsWhatWasListedAbove) {
     app.pump.every = [&] {
         if (fs.patterns.back() == "R\\A\\A1\\*") app.ctx.run.CancelRequested = true;
     };
-    RegisterRoot(app.ctx, "R\\", true);
+    RegisterRoot(reg, "R\\", true);
     EXPECT_EQ(FolderNames(Root()), (std::vector<std::string>{"", "A\\", "A\\A1\\", "A\\A2\\", "B\\"}));
     EXPECT_EQ(TrackNames(Root()), (std::vector<std::string>{"r.mp3", "A\\a.mp3", "A\\A1\\a1.mp3",
                                                             "A\\A2\\a2.mp3", "B\\b.mp3"}));
@@ -117,7 +119,7 @@ TEST_F(Library_Register, YieldsOncePerEntryExaminedInEachPass) {
     fs.AddDir("C:\\m");
     fs.AddFile("C:\\m\\a.mp3");
     fs.AddDir("C:\\m\\h", kAttrHidden);
-    RegisterRoot(app.ctx, "C:\\m\\", false);
+    RegisterRoot(reg, "C:\\m\\", false);
     // Pass 16 admits ".", "..", a.mp3; pass 18 those and h; 20 as 16; 22 as 18.
     EXPECT_EQ(app.pump.yields, 3 + 4 + 3 + 4);
 }
@@ -134,7 +136,7 @@ TEST_F(Library_Register, ARootEmptiedAndRegisteredAgainIsAsNew) {
         lib.RegisteredFileCount = 0;
         lib.LibraryRoots.Clear();
         lib.RootCount = 0;
-        RegisterRoot(app.ctx, "C:\\m\\", true);
+        RegisterRoot(reg, "C:\\m\\", true);
     };
     registerAgain();
     const RootEntry first = Root();
@@ -159,7 +161,7 @@ TEST_F(Library_Register, ARootEmptiedAndRegisteredAgainIsAsNew) {
 TEST_F(Library_Register, ARootsListsStopAtTheSixteenBitLimit) {
     fs.AddDir("C:\\big");
     for (int i = 0; i < 32770; ++i) fs.AddFile("C:\\big\\" + std::to_string(100000 + i) + ".mp3");
-    RegisterRoot(app.ctx, "C:\\big\\", false);
+    RegisterRoot(reg, "C:\\big\\", false);
     EXPECT_EQ(Root().TrackCount, 32767);
     EXPECT_EQ(Root().Tracks.size(), 32767u);
     EXPECT_EQ(app.ctx.live.Library.RegisteredFileCount, 32767);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/work_scheduler.h"
 #include "fakes/fakes.h"
 #include "library/id3v2_builder.h"
 
@@ -116,7 +117,7 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     AppendCapped(lib.LibraryRoots, lib.RootCount, root);
     app.files.AddFile("C:\\m\\1.mp3", Block("One", "Band"));
     app.files.AddFile("C:\\m\\sub\\3.mp3", Block("Three"));
-    ReadRootTags(app.ctx, 0);
+    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0);
     const RootEntry& r = lib.LibraryRoots[0];
     EXPECT_EQ(r.Tracks[0].Title, "One");
     EXPECT_EQ(r.Tracks[0].Artist, "Band");
@@ -133,7 +134,7 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     lib.TagsReadCount = 0;
     app.pump.yields = 0;
     app.pump.at[2] = [&] { app.ctx.run.CancelRequested = true; };
-    ReadRootTags(app.ctx, 0);
+    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0);
     EXPECT_EQ(lib.TagsReadCount, 2);
     EXPECT_EQ(lib.LibraryRoots[0].Tracks[2].Title, "kept");
 }

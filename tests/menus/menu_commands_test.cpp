@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
 #include "fakes/fakes.h"
 #include "menus/window_hook.h"
+#include "model/defaults.h"
 #include "playback/file_ops.h"
 #include "playback/player.h"
 #include "window/window_layout.h"
@@ -25,9 +25,7 @@ struct App : test::TestApp {
                          SearchHit{"D:\\music\\", "sub dir\\", std::to_string(i) + ".mp3"});
         ctx.player.PlayIndex = 3;
     }
-    void Hook(uint32_t message, uint64_t wParam, int64_t lParam = 0) {
-        HookWindowProc(ctx, message, wParam, lParam);
-    }
+    void Hook(HookEvent::Kind kind, int32_t value = 0) { HookWindowProc(ctx, HookEvent{kind, value}); }
 };
 
 TEST(Menus_Commands, FixedCommandsStartJobsWhenIdleAndStopThemWhileTheyRun) {
@@ -161,48 +159,49 @@ TEST(Menus_ExplorerCommandLine, QuotesTheFolderAndTakesNothingButAPath) {
     for (const auto& c : cases) EXPECT_EQ(ExplorerCommandLine(c.folder), c.line) << c.folder;
 }
 
-TEST(Menus_Hook, TurnsWindowMessagesIntoTheProgramsHandlers) {
+TEST(Menus_Hook, HandsTheWindowsEventsToTheProgramsHandlers) {
+    using K = HookEvent::Kind;
     App app;
     ASSERT_TRUE(app.ctx.run.HookInstalled);
-    // Wheel towards the user with key flags in the low word: the next track.
-    app.Hook(kMsgMouseWheel, 0xFF880008u);
+    app.Hook(K::Wheel, -120);  // towards the user: the next track
     EXPECT_EQ(app.ctx.player.PlayIndex, 4);
-    app.Hook(kMsgMouseWheel, 0x00F00000u);  // two notches away: back twice
+    app.Hook(K::Wheel, 240);  // two notches away: back twice
     EXPECT_EQ(app.ctx.player.PlayIndex, 2);
 
-    // The fourth button (XBUTTON1) holds fast forward, the fifth rewind.
-    app.Hook(kMsgXButtonDown, 0x00010020u);
+    // The fourth button holds fast forward, the fifth rewind.
+    app.Hook(K::ExtraButtonDown, 8);
     EXPECT_EQ(app.ctx.player.HeldCommand, kCmdFastForward);
-    app.Hook(kMsgXButtonUp, 0x00010000u);
+    app.Hook(K::ExtraButtonUp, 8);
     EXPECT_EQ(app.ctx.player.HeldCommand, -1);
-    app.Hook(kMsgXButtonDblClk, 0x00020040u);
+    app.Hook(K::ExtraButtonDown, 16);
     EXPECT_EQ(app.ctx.player.HeldCommand, kCmdRewind);
-    app.Hook(kMsgXButtonUp, 0x00020000u);
+    app.Hook(K::ExtraButtonUp, 16);
 
     // A command; the keyword box's notifications carry a code in the high
     // word and match nothing.
-    app.Hook(kMsgCommand, kMenuSearch);
+    app.Hook(K::MenuCommand, kMenuSearch);
     EXPECT_EQ(app.ctx.run.AppState, 50);
     app.ctx.run.AppState = 31;
-    app.Hook(kMsgCommand, 0x03000000u | kMenuExit);
+    app.Hook(K::MenuCommand, 0x03000000 | kMenuExit);
     EXPECT_EQ(app.ctx.run.AppState, 31);
 }
 
 TEST(Menus_Hook, CountsOpenMenusAndRepaintsWhenTheLastCloses) {
     App app;
-    app.Hook(kMsgInitMenuPopup, 0);
-    app.Hook(kMsgInitMenuPopup, 0);  // a sub-menu inside the menu
+    app.Hook(HookEvent::Kind::MenuOpened);
+    app.Hook(HookEvent::Kind::MenuOpened);  // a sub-menu inside the menu
     EXPECT_EQ(app.ctx.run.OpenMenuCount, 2);
-    app.Hook(kMsgUninitMenuPopup, 0);
+    app.Hook(HookEvent::Kind::MenuClosed);
     EXPECT_EQ(app.window.repaints, 0);
-    app.Hook(kMsgUninitMenuPopup, 0);
+    app.Hook(HookEvent::Kind::MenuClosed);
     EXPECT_EQ(app.ctx.run.OpenMenuCount, 0);
     EXPECT_EQ(app.window.repaints, 1);
 }
 
 TEST(Menus_Hook, TheIconsClicksAndWhenTheHookStandsAside) {
+    using K = HookEvent::Kind;
     App app;
-    app.Hook(kMsgTrayCallback, 0, 0x0204);  // right button
+    app.Hook(K::TrayIcon, 0x0204);  // right button
     EXPECT_TRUE(app.ctx.run.WakeRequest);
     EXPECT_EQ(app.ctx.run.PendingMenu, 1);
     EXPECT_TRUE(app.window.timers[TimerId::Popup]);
@@ -211,9 +210,9 @@ TEST(Menus_Hook, TheIconsClicksAndWhenTheHookStandsAside) {
     // the window's messages pass by.
     App busy;
     busy.ctx.run.HookBusy = true;
-    busy.Hook(kMsgCommand, kMenuExit);
-    busy.Hook(kMsgTrayCallback, 0, 0x0201);
-    busy.Hook(kMsgMouseWheel, 0xFF880000u);
+    busy.Hook(K::MenuCommand, kMenuExit);
+    busy.Hook(K::TrayIcon, 0x0201);
+    busy.Hook(K::Wheel, -120);
     EXPECT_EQ(busy.ctx.run.AppState, 31);
     EXPECT_FALSE(busy.ctx.run.WakeRequest);
     EXPECT_EQ(busy.ctx.player.PlayIndex, 3);
@@ -222,7 +221,7 @@ TEST(Menus_Hook, TheIconsClicksAndWhenTheHookStandsAside) {
     App unloaded;
     unloaded.window.UnloadAll();
     EXPECT_FALSE(unloaded.ctx.run.HookInstalled);
-    unloaded.Hook(kMsgCommand, kMenuExit);
+    unloaded.Hook(K::MenuCommand, kMenuExit);
     EXPECT_EQ(unloaded.ctx.run.AppState, 31);
 }
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
 #include "fakes/fakes.h"
 #include "menus/popup_menus.h"
+#include "model/defaults.h"
 #include "window/window_input.h"
 #include "window/window_layout.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/main_tick.h"
+#include "app/main_tick.h"
 #include "fakes/fakes.h"
 
 namespace tw {

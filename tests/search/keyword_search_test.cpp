@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
+#include "app/work_scheduler.h"
 #include "fakes/fakes.h"
+#include "model/defaults.h"
 
 namespace tw {
 namespace {
@@ -31,8 +32,8 @@ TEST(Search_SplitKeyword, FoldsIdeographicSpacesAndRunsOfSpaces) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keyword);
         TestApp app;
-        SplitKeyword(app.ctx, "left over words");
-        SplitKeyword(app.ctx, c.keyword);
+        SplitKeyword(app.ctx.live.Search, "left over words");
+        SplitKeyword(app.ctx.live.Search, c.keyword);
         EXPECT_EQ(Words(app.ctx), c.words);
         EXPECT_EQ(app.ctx.live.Search.SearchWordCount, static_cast<int16_t>(c.words.size()));
     }
@@ -68,6 +69,9 @@ protected:
                   const std::string& comment = "") {
         RootEntry& root = ctx.live.Library.LibraryRoots[r];
         AppendCapped(root.Tracks, root.TrackCount, TrackEntry{file, folder, title, artist, album, comment});
+    }
+    void Search(const std::string& keyword) {
+        SearchTracks(ctx.live.Search, ctx.live.Library, set, app.codec, JobOf(ctx), keyword);
     }
     std::vector<std::string> HitPaths() const {
         std::vector<std::string> paths;
@@ -109,8 +113,8 @@ TEST_F(Search_Library, TrackTextJoinsTheChosenPartsInOrder) {
         SCOPED_TRACE(c.name);
         SetDefaults(set, 1024, 768);
         c.edit(set);
-        EXPECT_EQ(TrackText(ctx, r, 0), c.nested);
-        EXPECT_EQ(TrackText(ctx, r, 1), c.inRoot);
+        EXPECT_EQ(TrackText(ctx.live.Library, set, r, 0), c.nested);
+        EXPECT_EQ(TrackText(ctx.live.Library, set, r, 1), c.inRoot);
     }
 }
 
@@ -131,8 +135,8 @@ TEST_F(Search_Library, MatchingFoldsCaseButNotWidthOrKana) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.keyword) + " in " + c.text);
-        SplitKeyword(ctx, c.keyword);
-        EXPECT_EQ(MatchesAllWords(ctx, c.text), c.found);
+        SplitKeyword(ctx.live.Search, c.keyword);
+        EXPECT_EQ(MatchesAllWords(ctx.live.Search, app.codec, c.text), c.found);
     }
 }
 
@@ -144,19 +148,19 @@ TEST_F(Search_Library, HitsNameTheirRootFolderAndFile) {
     AddTrack(r, abc, "x2.mp3");
     AddTrack(r, deep, "x3.mp3");
     AddTrack(r, abc, "y.mp3");
-    SearchTracks(ctx, "x");
+    Search("x");
     ASSERT_EQ(ctx.live.Search.SearchHitCount, 3);
     EXPECT_EQ(ctx.live.Search.SearchHits[0], (SearchHit{"D:\\m\\", "", "x1.mp3"}));
     EXPECT_EQ(ctx.live.Search.SearchHits[1], (SearchHit{"D:\\m\\", "abc\\", "x2.mp3"}));
     EXPECT_EQ(ctx.live.Search.SearchHits[2], (SearchHit{"D:\\m\\", "abc\\deep\\", "x3.mp3"}));
 
     // Folder and file are joined by exactly one backslash.
-    SearchTracks(ctx, "abc\\x");
+    Search("abc\\x");
     EXPECT_EQ(HitPaths(), (std::vector<std::string>{"D:\\m\\abc\\x2.mp3"}));
-    SearchTracks(ctx, "deep\\x3");
+    Search("deep\\x3");
     EXPECT_EQ(HitPaths(), (std::vector<std::string>{"D:\\m\\abc\\deep\\x3.mp3"}));
     // The root's own path never takes part.
-    SearchTracks(ctx, "m\\");
+    Search("m\\");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
 }
 
@@ -165,21 +169,21 @@ TEST_F(Search_Library, ABackslashAloneFindsEverySubfolderTrackWithoutPaths) {
     const int16_t r = AddRoot("D:\\m\\");
     AddTrack(r, 0, "top.mp3");
     AddTrack(r, AddFolder(r, 0, "sub"), "below.mp3");
-    SearchTracks(ctx, "\\");
+    Search("\\");
     EXPECT_EQ(HitPaths(), (std::vector<std::string>{"D:\\m\\sub\\below.mp3"}));
-    SearchTracks(ctx, "sub");  // the path is not searched
+    Search("sub");  // the path is not searched
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
 }
 
 TEST_F(Search_Library, TagWordsMatchAcrossFieldsButNotAcrossTheirJoin) {
     const int16_t r = AddRoot("D:\\m\\");
     AddTrack(r, 0, "01.mp3", "", "Blue Note", "Hard Rock", "");
-    SearchTracks(ctx, "rock blue");
+    Search("rock blue");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 1);
-    SearchTracks(ctx, "rockblue");
+    Search("rockblue");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
     set.UseTagInfo = kFalse;
-    SearchTracks(ctx, "rock");
+    Search("rock");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
 }
 
@@ -211,16 +215,16 @@ TEST_F(Search_Library, FindsWhatTrackTextHoldsUnderEveryChoiceOfFields) {
         for (const char* k : keywords) {
             SCOPED_TRACE(std::string(k) + " with choice " + std::to_string(bits));
             std::vector<std::string> expected;
-            SplitKeyword(ctx, k);
+            SplitKeyword(ctx.live.Search, k);
             for (int16_t q : {r, r2}) {
                 const RootEntry& root = ctx.live.Library.LibraryRoots[q];
                 for (int16_t t = 0; t < root.TrackCount; ++t)
-                    if (MatchesAllWords(ctx, TrackText(ctx, q, t)))
+                    if (MatchesAllWords(ctx.live.Search, app.codec, TrackText(ctx.live.Library, set, q, t)))
                         expected.push_back(root.Path +
                                            RelativeFolderPath(root.Folders[root.Tracks[t].FolderIndex]) +
                                            std::string(root.Tracks[t].FileName));
             }
-            SearchTracks(ctx, k);
+            Search(k);
             ASSERT_EQ(HitPaths(), expected);
         }
     }
@@ -238,7 +242,7 @@ TEST_F(Search_Library, StopsAtMaxHitsWithTheFirstInLibraryOrder) {
         if (i < 30) expected.push_back(ctx.live.Library.LibraryRoots[r].Path + name);
     }
     set.MaxHits = 30;
-    SearchTracks(ctx, "SONG");
+    Search("SONG");
     EXPECT_EQ(ctx.live.Search.SearchHitCount, 30);
     EXPECT_EQ(HitPaths(), expected);
     // The pass ends at the 30th hit, track 18 of the second root.
@@ -253,11 +257,11 @@ TEST_F(Search_Library, NothingIsSearchedWithoutWordsOrRoomForHits) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keyword + std::string(" max ") + std::to_string(c.maxHits));
-        SearchTracks(ctx, "a");
+        Search("a");
         ASSERT_EQ(ctx.live.Search.SearchHitCount, 1);  // an earlier result is emptied
         app.pump.yields = 0;
         set.MaxHits = c.maxHits;
-        SearchTracks(ctx, c.keyword);
+        Search(c.keyword);
         EXPECT_EQ(ctx.live.Search.SearchHitCount, 0);
         EXPECT_EQ(app.pump.yields, 0);
         set.MaxHits = 30;
@@ -272,7 +276,7 @@ TEST_F(Search_Library, ACancelAtAYieldKeepsTheHitsSoFar) {
         ctx.run.CancelRequested = ctx.run.Quitting = false;
         app.pump.yields = 0;
         app.pump.at[3] = [&] { (quitting ? ctx.run.Quitting : ctx.run.CancelRequested) = true; };
-        SearchTracks(ctx, "mp3");
+        Search("mp3");
         EXPECT_EQ(app.pump.yields, 3);
         EXPECT_EQ(HitPaths(), (std::vector<std::string>{"C:\\a\\0.mp3", "C:\\a\\1.mp3"}));
     }

@@ -6,6 +6,7 @@
 
 #include "core/data_file.h"
 #include "library/tag_reader.h"
+#include "model/defaults.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/data_file.h"
-#include "core/startup.h"
+#include "app/startup.h"
+#include "model/defaults.h"
 #include "platform/win32/wide.h"
 #include "program_fixture.h"
 #include "temp_folder.h"

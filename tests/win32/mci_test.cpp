@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "core/app_context.h"
+#include "model/app_context.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"

@@ -5,10 +5,11 @@
 
 #include <string>
 
-#include "core/app_context.h"
-#include "core/data_file.h"
+#include "menus/menu_model.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win_popup_menus.h"
+#include "views/win32/win_popup_menus.h"
 
 namespace tw::win {
 namespace {

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "core/app_context.h"
+#include "app/app_events.h"
+#include "model/app_context.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"
-#include "platform/win32/win_main_window.h"
 #include "platform/win32/win_mci.h"
 #include "platform/win32/win_system.h"
+#include "views/win32/win_main_window.h"
 
 namespace tw::win::test {
 
@@ -82,7 +83,8 @@ struct Program {
         p.window = &window;
         p.mci = &mci;
         ctx = std::make_unique<AppContext>(p);
-        window.Attach(*ctx);
+        events = std::make_unique<AppEvents>(*ctx);
+        window.Attach(*ctx, *events);
     }
     WinClock clock;
     WinMessagePump pump;
@@ -94,6 +96,7 @@ struct Program {
     WinMainWindow window;
     WinMci mci;
     std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<AppEvents> events;
 };
 
 // Runs the message loop until WM_QUIT or the time is up.

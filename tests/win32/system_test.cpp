@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "core/app_context.h"
-#include "core/startup.h"
+#include "app/startup.h"
+#include "model/app_context.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/app_context.h"
+#include "app/startup.h"
 #include "core/data_file.h"
-#include "core/startup.h"
+#include "model/app_context.h"
 #include "platform/win32/wide.h"
 #include "program_fixture.h"
 #include "temp_folder.h"

@@ -4,9 +4,10 @@
 
 #include <cmath>
 
-#include "core/data_file.h"
 #include "fakes/fakes.h"
+#include "menus/popup_menus.h"
 #include "menus/tray_icon.h"
+#include "model/defaults.h"
 #include "window/window_input.h"
 #include "window/window_layout.h"
 

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
 #include "fakes/fakes.h"
+#include "menus/popup_menus.h"
+#include "model/defaults.h"
 #include "playback/player.h"
 #include "window/window_layout.h"
 
@@ -317,7 +318,7 @@ struct DropApp : App {
 TEST(Window_Drop, FilesAndFoldersReplaceThePlayListAndPlay) {
     DropApp app;
     Form_OLEDragDrop(app.ctx, {"C:\\a\\b.mp3", "C:\\music"});
-    const PersistentState& live = app.ctx.live;
+    const StateRecord& live = app.ctx.live;
     ASSERT_EQ(live.PlayCount, 5);
     EXPECT_EQ(live.PlayList.size(), 5u);
     EXPECT_EQ(live.PlayList[0], (SearchHit{"", "C:\\a\\", "b.mp3"}));

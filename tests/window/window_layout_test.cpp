@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/data_file.h"
-#include "core/startup.h"
 #include "fakes/fakes.h"
+#include "model/defaults.h"
+#include "model/version.h"
 
 namespace tw {
 namespace {

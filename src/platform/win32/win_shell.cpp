@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include "platform/win32/wide.h"
-#include "platform/win32/win_main_window.h"
 
 namespace tw::win {
 
@@ -22,7 +21,7 @@ bool WinShell::Execute(bool ownedByMainWindow, const std::string& file,
     const std::wstring wFile = Widen(file);
     const std::wstring wParams = Widen(parameters);
     const std::wstring wDir = Widen(directory);
-    HWND owner = ownedByMainWindow ? window_.Handle() : nullptr;
+    HWND owner = ownedByMainWindow ? owner_() : nullptr;
     const HINSTANCE r =
         ShellExecuteW(owner, nullptr, wFile.c_str(), OrNull(wParams), OrNull(wDir), showMode);
     // Values above 32 mean success; the result is an HINSTANCE only in name.
@@ -58,7 +57,7 @@ RecycleRequest::RecycleRequest(HWND owner, const std::string& path, const std::s
 }
 
 bool WinShell::DeleteToRecycleBin(const std::string& path, const std::string& progressTitle) {
-    RecycleRequest request(window_.Handle(), path, progressTitle);
+    RecycleRequest request(owner_(), path, progressTitle);
     return SHFileOperationW(&request.op) == 0;
 }
 
@@ -80,7 +79,7 @@ bool WinShell::OpenLink(const std::string& target) {
 
 BoxAnswer WinMessageBoxes::Show(const std::string& text, const std::string& caption,
                                 BoxIcon icon, BoxButtons buttons, BoxDefault defaultButton) {
-    return ShowMessageBox(window_.Handle(), text, caption, icon, buttons, defaultButton);
+    return ShowMessageBox(owner_(), text, caption, icon, buttons, defaultButton);
 }
 
 BoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, BoxIcon icon,

@@ -1,5 +1,6 @@
 #pragma once
 // The shell and the message boxes; both may be owned by the main window.
+#include <functional>
 #include <string>
 
 #include "platform/message_box.h"
@@ -10,11 +11,12 @@
 
 namespace tw::win {
 
-class WinMainWindow;
+// The main window's handle, once it exists (null before and after).
+using OwnerWindow = std::function<HWND()>;
 
 class WinShell final : public Shell {
 public:
-    explicit WinShell(const WinMainWindow& window) : window_(window) {}
+    explicit WinShell(OwnerWindow owner) : owner_(std::move(owner)) {}
     bool Execute(bool ownedByMainWindow, const std::string& file, const std::string& parameters,
                  const std::string& directory, int showMode) override;
     bool StartProcess(const std::string& commandLine) override;
@@ -22,7 +24,7 @@ public:
     bool OpenLink(const std::string& target) override;
 
 private:
-    const WinMainWindow& window_;
+    OwnerWindow owner_;
 };
 
 // The shell's record for deleting one file to the recycle bin. It points
@@ -52,12 +54,12 @@ BoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string&
 
 class WinMessageBoxes final : public MessageBoxes {
 public:
-    explicit WinMessageBoxes(const WinMainWindow& window) : window_(window) {}
+    explicit WinMessageBoxes(OwnerWindow owner) : owner_(std::move(owner)) {}
     BoxAnswer Show(const std::string& text, const std::string& caption, BoxIcon icon,
                    BoxButtons buttons, BoxDefault defaultButton) override;
 
 private:
-    const WinMainWindow& window_;
+    OwnerWindow owner_;
 };
 
 }  // namespace tw::win

@@ -12,10 +12,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/app_context.h"
+#include "app/work_scheduler.h"
 #include "core/data_file.h"
 #include "library/folder_scan.h"
 #include "library/tag_reader.h"
+#include "model/app_context.h"
+#include "model/defaults.h"
 #include "platform/clock.h"
 #include "platform/message_pump.h"
 #include "platform/posix/iconv_codec.h"
@@ -89,8 +91,9 @@ int main(int argc, char** argv) {
     if (!music.empty()) {
         // Registered through its Unix path, then named as Wine names it.
         const std::string unixRoot = Backslashed(music);
-        if (!tw::RegisterRoot(ctx, unixRoot, true)) return 1;
-        tw::ReadRootTags(ctx, 0);
+        tw::Registration reg = tw::RegistrationOf(ctx);
+        if (!tw::RegisterRoot(reg, unixRoot, true)) return 1;
+        tw::ReadRootTags(ctx.live.Library, files, codec, tw::JobOf(ctx), 0);
         tw::RootEntry& root = ctx.live.Library.LibraryRoots[0];
         root.Path = "Z:" + unixRoot;
         tw::WatchFolderSet& watch = s.WatchFolderSet;

@@ -1,0 +1,124 @@
+#pragma once
+// The one application context: every value the program shares, grouped by
+// who keeps it, and the platform services it talks through.
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/state_record.h"
+#include "model/window_state.h"
+
+namespace tw {
+
+class Clock;
+class MessagePump;
+class FileSystem;
+class TextCodec;
+class Shell;
+class MessageBoxes;
+class SystemInfo;
+class MainWindow;
+class MciDevice;
+class DialogHost;
+class Threads;
+
+// The services of the platform. The context does not own them.
+struct Platform {
+    Clock* clock = nullptr;
+    MessagePump* pump = nullptr;
+    FileSystem* files = nullptr;
+    TextCodec* codec = nullptr;
+    Shell* shell = nullptr;
+    MessageBoxes* boxes = nullptr;
+    SystemInfo* system = nullptr;
+    MainWindow* window = nullptr;
+    MciDevice* mci = nullptr;
+    DialogHost* dialogs = nullptr;
+    Threads* threads = nullptr;  // none: one thread does everything
+};
+
+// Operating-system classes; only kOsNt5 has layered translucency.
+enum : int32_t { kOsWin32s = 0, kOsWin95 = 1, kOsWin98 = 2, kOsNt3 = 3, kOsNt4 = 4, kOsNt5 = 5 };
+
+// Run-time values that start afresh at every start.
+struct RuntimeState {
+    int32_t OsKind = kOsNt5;
+    bool FirstRun = false;
+    std::array<int16_t, 4> PadCommands{9, 1, 0, 8};  // previous, play/pause, stop, next
+    bool Quitting = false;
+    bool CancelRequested = false;
+    bool WakeRequest = false;
+
+    int16_t AppState = 0;
+    std::string MessageText;
+    std::string IdleText;
+    uint32_t MessageTime = 0;  // 0: no fresh message
+    bool Busy = false;
+    uint32_t BlinkBase = 0;
+    int16_t ChosenHit = 0;     // hit chosen from the menu, -1 for all
+    int16_t PendingMenu = -1;  // menu the popup timer opens (0: the hits)
+    bool InMainTick = false;
+
+    // Popup menus open right now, and the dialogs: while any is open the
+    // window stays shown.
+    int16_t OpenMenuCount = 0;
+    bool VersionDialogOpen = false;
+    bool SettingsDialogOpen = false;
+    // What the settings dialog's last use came to: closed with OK, and
+    // whether the library must be registered again.
+    bool SettingsApplied = false;
+    bool FoldersChanged = false;
+
+    // The window hook: routing menu commands, the wheel, the extra mouse
+    // buttons and the notification icon's clicks into the program.
+    bool HookInstalled = false;
+    bool HookBusy = false;
+
+    // The rename dialogue held in the keyword box.
+    SearchHit RenameItem;
+    std::string SavedBoxText;
+    bool Renaming = false;
+
+    std::vector<int16_t> ShuffleMap;
+
+    // Entries a registration found but could not keep: a root's lists stop
+    // at 32,767 entries.
+    int32_t FilesOverLimit = 0;
+    int32_t FoldersOverLimit = 0;
+};
+
+// The player engine's values; the status line and the lists read them.
+struct PlayerRuntime {
+    int16_t PlayerState = 0;
+    int16_t PlayIndex = 0;
+    bool DeviceOpen = false;
+    int32_t PlayPosition = 0;  // ms, last polled or the target of a seek
+    int32_t TrackLength = 0;   // ms
+    uint32_t OpenFailTime = 0;
+    int16_t HeldCommand = -1;  // code of the held button, -1 for none
+    uint32_t HeldSince = 0;
+    uint32_t HeldLastStep = 0;
+    bool HeldFirstStep = false;
+};
+
+// What the settings dialog keeps between its uses: the copy it edits and
+// the settings as they were when it opened.
+struct SettingsDialogState {
+    ::tw::Settings WorkSettings;
+    ::tw::Settings SettingsAtOpen;
+};
+
+struct AppContext {
+    explicit AppContext(const Platform& p) : platform(p) {}
+    Platform platform;
+    StateRecord live;  // what the data file keeps between runs
+    RuntimeState run;
+    PlayerRuntime player;
+    WindowRuntime win;
+    SettingsDialogState settingsDialog;
+    std::mt19937 random;
+};
+
+}  // namespace tw
