@@ -6,11 +6,15 @@
 //                [autohide=0|1] [internal=0|1] [music=/unix/folder]
 //                [watch=/unix/folder] [textcolor=R,G,B] [backcolor=R,G,B]
 //
-// music= registers the folder (with its sub-folders); watch= only names it
-// as the folder to register. Either is stored as Wine sees it, on drive Z:.
+// music= registers the folder (with its sub-folders) as a root and names it
+// as a watched folder; given several times, each is a root of its own (a
+// root keeps at most 32,767 tracks). watch= only names one folder as the
+// folder to register, in place of those. Either is stored as Wine sees it,
+// on drive Z:.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/work_scheduler.h"
 #include "core/data_file.h"
@@ -59,7 +63,8 @@ int main(int argc, char** argv) {
     tw::Settings& s = ctx.live.Settings;
     tw::SetDefaults(s, 1024, 768);
 
-    std::string music, watch;
+    std::vector<std::string> music;
+    std::string watch;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const size_t eq = arg.find('=');
@@ -71,7 +76,7 @@ int main(int argc, char** argv) {
         else if (key == "transparency") s.UseTransparency = tw::ToVBool(number != 0);
         else if (key == "autohide") s.AutoHide = tw::ToVBool(number != 0);
         else if (key == "internal") s.UseInternalPlayer = tw::ToVBool(number != 0);
-        else if (key == "music") music = value;
+        else if (key == "music") music.push_back(value);
         else if (key == "watch") watch = value;
         else if (key == "textcolor" || key == "backcolor") {
             tw::RgbColor& c = key == "textcolor" ? s.TextColor : s.BackColor;
@@ -88,18 +93,19 @@ int main(int argc, char** argv) {
         }
     }
 
-    if (!music.empty()) {
+    for (const std::string& folder : music) {
         // Registered through its Unix path, then named as Wine names it.
-        const std::string unixRoot = Backslashed(music);
+        const std::string unixRoot = Backslashed(folder);
         tw::Registration reg = tw::RegistrationOf(ctx);
         if (!tw::RegisterRoot(reg, unixRoot, true)) return 1;
-        tw::ReadRootTags(ctx.live.Library, files, codec, tw::JobOf(ctx), 0);
-        tw::RootEntry& root = ctx.live.Library.LibraryRoots[0];
+        const int16_t r = static_cast<int16_t>(ctx.live.Library.RootCount - 1);
+        tw::ReadRootTags(ctx.live.Library, files, codec, tw::JobOf(ctx), r);
+        tw::RootEntry& root = ctx.live.Library.LibraryRoots[r];
         root.Path = "Z:" + unixRoot;
-        tw::WatchFolderSet& watch = s.WatchFolderSet;
-        watch.WatchFolders.Resize(1);
-        watch.WatchFolders[0] = tw::WatchFolder{root.Path, tw::kTrue};
-        watch.WatchFolderCount = 1;
+        tw::WatchFolderSet& set = s.WatchFolderSet;
+        set.WatchFolders.Resize(static_cast<size_t>(r) + 1);
+        set.WatchFolders[r] = tw::WatchFolder{root.Path, tw::kTrue};
+        set.WatchFolderCount = static_cast<int16_t>(r + 1);
     }
 
     if (!watch.empty()) {
