@@ -25,7 +25,6 @@
 #include "model/defaults.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_files.h"
-#include "platform/posix/posix_threads.h"
 #include "search/keyword_search.h"
 
 #ifndef TW_BENCH_BUILD_TYPE
@@ -223,7 +222,6 @@ struct Host {
     CountingPump pump;
     tw::PosixFileSystem files;
     tw::IconvCodec codec{"CP932"};
-    tw::PosixThreads threads;
     BenchSystem system;
     tw::Platform Services() {
         tw::Platform p;
@@ -232,7 +230,6 @@ struct Host {
         p.files = &files;
         p.codec = &codec;
         p.system = &system;
-        p.threads = &threads;
         return p;
     }
 };
@@ -493,10 +490,8 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     double loadMs = 0, plainLoadMs = 0;
     std::string readBack;
     tw::StateRecord rec;
-    tw::DecodeOptions twoThreads;
-    twoThreads.threads = &host.threads;
     Paired(
-        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec, twoThreads) && loaded; },
+        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) && loaded; },
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
@@ -504,24 +499,17 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     // Where the time of a save and a load goes, part by part.
     std::string fileBytes;
     const tw::StateRecord live = RecordOf(ctx.live);
-    tw::EncodeOptions twoWriters;
-    twoWriters.threads = &host.threads;
-    const double encodeMs = MedianMs(o.runs, [&] { fileBytes = tw::EncodeState(live, host.codec, twoWriters); });
-    const double encodeOneMs = MedianMs(o.runs, [&] { fileBytes = tw::EncodeState(live, host.codec); });
+    const double encodeMs = MedianMs(o.runs, [&] { fileBytes = tw::EncodeState(live, host.codec); });
     const double writeMs =
         MedianMs(o.runs, [&] { host.files.WriteNewFile(datPath + ".part", fileBytes); });
     ::unlink((datNative + ".part").c_str());
     const double readMs = MedianMs(o.runs, [&] { host.files.ReadWholeFile(datPath, fileBytes); });
     tw::StateRecord decoded;
     const double decodeMs = MedianMs(
-        o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec, twoThreads); },
-        [&] { decoded = tw::StateRecord{}; });
-    const double decodeOneMs = MedianMs(
         o.runs, [&] { tw::DecodeState(fileBytes, decoded, host.codec); }, [&] { decoded = tw::StateRecord{}; });
-    Check("save/load parts: EncodeState " + Fmt("%.1f", encodeMs) + " ms on two threads (" +
-          Fmt("%.1f", encodeOneMs) + " ms on one), WriteNewFile " +
+    Check("save/load parts: EncodeState " + Fmt("%.1f", encodeMs) + " ms, WriteNewFile " +
           Fmt("%.1f", writeMs) + " ms; ReadWholeFile " + Fmt("%.1f", readMs) + " ms, DecodeState " +
-          Fmt("%.1f", decodeMs) + " ms on two threads (" + Fmt("%.1f", decodeOneMs) + " ms on one)");
+          Fmt("%.1f", decodeMs) + " ms");
     uint64_t onDisk = 0;
     FileSize(datNative, onDisk);
     Check(std::string("save/load: SaveState ") + (saved ? "ok" : "FAILED") + ", LoadState " +
@@ -529,9 +517,9 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
           " the saved one; dat on disk " + std::to_string(onDisk) + " bytes");
     ::unlink(datNative.c_str());
     ::unlink((work + "/plain").c_str());
-    rows.push_back({"save (SaveState)", saveMs, plainSaveMs, false, 1.5,
+    rows.push_back({"save (SaveState)", saveMs, plainSaveMs, false, 2.0,
                     "write+fsync+rename of as many bytes"});
-    rows.push_back({"load (LoadState)", loadMs, plainLoadMs, false, 4.0,
+    rows.push_back({"load (LoadState)", loadMs, plainLoadMs, false, 6.0,
                     "open/read/close of as many bytes"});
 }
 

@@ -52,9 +52,7 @@ void StartUp(AppContext& ctx) {
     InitRuntime(ctx);
 
     StateRecord rec;
-    DecodeOptions options;
-    options.threads = ctx.platform.threads;
-    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec, options);
+    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec);
     if (!loaded || rec.Version != kVersionText) {
         SetDefaults(ctx.live.Settings, system.ScreenWidth(), system.ScreenHeight());
         ctx.platform.shell->Execute(false, system.ProgramFolder() + "\\readme.txt", "", "",
@@ -77,9 +75,7 @@ void StartUp(AppContext& ctx) {
 bool SaveState(AppContext& ctx) {
     const std::string path = DataPath(ctx);
     ctx.live.Version = kVersionText;
-    EncodeOptions options;
-    options.threads = ctx.platform.threads;
-    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, path, ctx.live, options);
+    return WriteStateFile(*ctx.platform.files, *ctx.platform.codec, path, ctx.live);
 }
 
 void ExitProgram(AppContext& ctx) {

@@ -1,75 +1,51 @@
 #include "core/data_file.h"
 
 #include <algorithm>
-#include <cfenv>
-#include <cmath>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <optional>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "core/data_reader.h"
-#include "core/roots_reader.h"
 #include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
-#include "platform/threads.h"
 
 namespace tw {
-
-using namespace dat;  // the reader and its element sizes
 
 namespace {
 
 // ---- writing ----
 
+// Appends values to `bytes`, texts in the code page.
 class Writer {
 public:
-    explicit Writer(TextCodec& codec) : codec_(&codec), table_(codec.Table()) {}
-    // A writer with the tables alone, for a second thread, where the codec
-    // may not be called: a text that needs it sets `failed` instead.
-    explicit Writer(const CodePageTable& table) : codec_(nullptr), table_(table) {}
+    explicit Writer(TextCodec& codec) : codec_(codec), table_(codec.Table()) {}
     std::string bytes;
-    bool failed = false;
-    const CodePageTable& Table() const { return table_; }
 
-    void Int16(int16_t v) {
-        const auto u = static_cast<uint16_t>(v);
-        const char two[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-        bytes.append(two, 2);
-    }
+    void Int16(int16_t v) { Put16(static_cast<uint16_t>(v)); }
     void Int32(int32_t v) {
         const auto u = static_cast<uint32_t>(v);
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+        Put16(static_cast<uint16_t>(u & 0xFFFF));
+        Put16(static_cast<uint16_t>(u >> 16));
     }
     void Text(std::string_view utf8) {
         // Every ANSI code page holds ASCII as it is: most paths and names
         // skip the conversion in both directions.
-        if (utf8.size() <= 0xFFFF && IsAsciiText(utf8.data(), utf8.size())) {
-            Length(utf8.size());
-            bytes.append(utf8.data(), utf8.size());
-            return;
-        }
+        if (utf8.size() <= 0xFFFF && IsAsciiText(utf8.data(), utf8.size())) return Counted(utf8);
         // The code page's one-to-one characters through the tables, the rest
         // through the codec: the same bytes either way.
-        scratch_.clear();
-        if (table_.ToAnsi(utf8, scratch_) && scratch_.size() <= 0xFFFF) {
-            Length(scratch_.size());
-            bytes += scratch_;
+        const size_t countAt = bytes.size();
+        Put16(0);
+        if (table_.ToAnsi(utf8, bytes) && bytes.size() - countAt - 2 <= 0xFFFF) {
+            Store16(bytes.data() + countAt, static_cast<uint16_t>(bytes.size() - countAt - 2));
             return;
         }
-        if (!codec_) {
-            failed = true;
-            return;
-        }
-        std::string ansi = codec_->ToAnsi(std::string(utf8));
+        bytes.resize(countAt);
+        std::string ansi = codec_.ToAnsi(std::string(utf8));
         if (ansi.size() > 0xFFFF) ansi = CutToFit(std::string(utf8));
-        Length(ansi.size());
-        bytes += ansi;
+        Counted(ansi);
     }
     // An array's header: no dimensions for one without storage, else one
     // of `count` elements from 0. Whether elements follow.
@@ -89,114 +65,61 @@ public:
         for (const T& item : a.items) element(item);
     }
     // A library list. A block of ASCII texts is the file's own bytes, and
-    // blocks that follow each other in the buffer go in one piece; the
+    // such blocks that follow each other in the buffer go in one piece; the
     // others text by text through the code page.
-    template <class List, class F>
-    void Blocks(const List& list, F&& textsOneByOne) {
+    template <class List>
+    void Blocks(const List& list) {
         if (!ArrayHeader(list.hasStorage, list.size())) return;
         const std::vector<BlockRecord>& records = list.Records();
         const TextBuffer& buffer = list.Buffer();
-        size_t runAt = 0, runEnd = 0;
-        auto flush = [&] {
-            bytes.append(buffer.data() + runAt, runEnd - runAt);
-            runAt = runEnd = 0;
-        };
+        size_t runAt = 0, runEnd = 0;  // ASCII blocks not yet written
         for (size_t i = 0; i < records.size(); ++i) {
             const BlockRecord& r = records[i];
             const size_t size = list.Block(i).size();
-            if (!r.ascii) {
-                flush();
-                if (!BlockToAnsi<List::kTexts>(buffer.data() + r.at, size, buffer.data() + buffer.size()))
-                    textsOneByOne(list[i]);
+            if (r.ascii && r.at == runEnd) {
+                runEnd += size;
                 continue;
             }
-            if (runEnd != runAt && r.at == runEnd) {
-                runEnd += size;
-            } else {
-                flush();
-                runAt = r.at;
-                runEnd = r.at + size;
+            bytes.append(buffer.data() + runAt, runEnd - runAt);
+            runAt = r.at;
+            runEnd = r.at + size;
+            if (r.ascii) continue;
+            runAt = runEnd;
+            const typename List::Texts texts = list.TextsOf(i);
+            for (size_t k = 0; k < texts.size(); ++k) {
+                Text(texts[k]);
+                if (k == 0) Int16(List::NumberAfter(texts[0]));  // the number follows the first text
             }
         }
-        flush();
+        bytes.append(buffer.data() + runAt, runEnd - runAt);
     }
 
 private:
-    // A block of N texts (in a buffer that ends at `end`) into the code page
-    // through the tables, in one piece; false, with nothing written, when a
-    // text is not in the tables (the caller then goes text by text through
-    // the codec). Nothing converted is longer in the code page than in
-    // UTF-8, so the output never runs ahead of the input: room for the
-    // block and 32 bytes more covers every copy.
-    template <size_t N>
-    bool BlockToAnsi(const char* block, size_t size, const char* end) {
-        const size_t mark = bytes.size();
-        bytes.resize(mark + size + 40);
-        char* o = bytes.data() + mark;
-        const auto* p = reinterpret_cast<const unsigned char*>(block);
-        const CodePageTable& table = table_;
-        for (size_t k = 0; k < N; ++k) {
-            const size_t n = p[0] | (p[1] << 8);
-            size_t len = n;
-            // Most texts of such a block are ASCII all the same.
-            const size_t readable = static_cast<size_t>(end - reinterpret_cast<const char*>(p)) - 2;
-            if (CopyIfAscii(p + 2, n, o + 2, readable)) {
-                // copied as it stands
-            } else if (Seen& seen = seen_[k]; seen.utf8 && seen.utf8Size == n && std::memcmp(seen.utf8, p + 2, n) == 0) {
-                len = seen.size;
-                std::memcpy(o + 2, bytes.data() + seen.at, len);
-            } else {
-                len = table.ToAnsi(p + 2, n, o + 2);
-                if (len == CodePageTable::kMiss) {
-                    bytes.resize(mark);
-                    return false;
-                }
-                seen = {p + 2, n, static_cast<size_t>(o + 2 - bytes.data()), len};
-            }
-            o[0] = static_cast<char>(len & 0xFF);
-            o[1] = static_cast<char>(len >> 8);
-            o += 2 + len;
-            p += 2 + n;
-            if (k == 0) {  // the number
-                o[0] = static_cast<char>(p[0]);
-                o[1] = static_cast<char>(p[1]);
-                o += 2;
-                p += 2;
-            }
-        }
-        bytes.resize(static_cast<size_t>(o - bytes.data()));
-        return true;
-    }
-
-    // The last text converted in each place of a block: tracks of one album
-    // lie together and share their artist and album, so most code-page
-    // texts are converted once and then copied.
-    struct Seen {
-        const unsigned char* utf8 = nullptr;
-        size_t utf8Size = 0, at = 0, size = 0;
-    };
-    Seen seen_[5];
-
-    void Length(size_t n) {
-        const char two[2] = {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF)};
+    void Put16(uint16_t v) {
+        char two[2];
+        Store16(two, v);
         bytes.append(two, 2);
     }
-    std::string scratch_;
+    void Counted(std::string_view ansi) {
+        Put16(static_cast<uint16_t>(ansi.size()));
+        bytes.append(ansi);
+    }
     // Drops whole UTF-8 characters from the end until the code-page form
     // fits the 16-bit length prefix.
     std::string CutToFit(std::string utf8) {
-        std::string ansi = codec_->ToAnsi(utf8);
+        std::string ansi = codec_.ToAnsi(utf8);
         while (ansi.size() > 0xFFFF && !utf8.empty()) {
             // Shed about as many bytes as are over, never less than one char.
             size_t over = ansi.size() - 0xFFFF;
             size_t cut = utf8.size() > over ? utf8.size() - over : 0;
             while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
             utf8.resize(cut);
-            ansi = codec_->ToAnsi(utf8);
+            ansi = codec_.ToAnsi(utf8);
         }
         return ansi;
     }
-    TextCodec* codec_;
+
+    TextCodec& codec_;
     const CodePageTable& table_;
 };
 
@@ -238,8 +161,196 @@ void WriteHit(Writer& w, const SearchHit& h) {
     w.Text(h.FileName);
 }
 
+void WriteRoot(Writer& w, const RootEntry& root) {
+    w.Text(root.Path);
+    w.Blocks(root.Tracks);
+    w.Int16(root.TrackCount);
+    w.Blocks(root.Folders);
+    w.Int16(root.FolderCount);
+    w.Int16(root.TagsRead);
+}
+
+// Roughly the record's size, to reserve once rather than let a library of
+// many megabytes grow by doubling. Texts count at their UTF-8 size, which
+// the code page form seldom exceeds; a miss only means growing as before.
+size_t SizeHint(const StateRecord& rec) {
+    size_t n = 4096;
+    for (const RootEntry& root : rec.Library.LibraryRoots.items) {
+        n += 64 + root.Path.size();
+        n += root.Tracks.Buffer().size() + 2 * root.Tracks.size();
+        n += root.Folders.Buffer().size() + 2 * root.Folders.size();
+    }
+    return n;
+}
+
 // ---- reading ----
 
+// The fewest bytes one element of each kind takes in the file; an element
+// count is believed only when the bytes left could hold that many.
+constexpr size_t kMinText = 2;
+constexpr size_t kMinWatchFolder = kMinText + 2;
+constexpr size_t kMinTrack = kMinText + 2 + 4 * kMinText;
+constexpr size_t kMinFolder = kMinText + 2 + kMinText;
+constexpr size_t kMinRoot = kMinText + 2 + 2 + 2 + 2 + 2;
+constexpr size_t kMinHit = 3 * kMinText;
+
+// Reads values one after another from bytes it does not own. Every read
+// checks that its bytes are there; the first that is not fails the reader,
+// and all reads after it give zeros and empty texts.
+class Reader {
+public:
+    Reader(std::string_view bytes, TextCodec& codec) : bytes_(bytes), codec_(codec), table_(codec.Table()) {}
+    bool ok = true;
+    bool Fail() { return ok = false; }
+
+    int16_t Int16() {
+        const char* p = Take(2);
+        return p ? static_cast<int16_t>(Load16(p)) : 0;
+    }
+    int32_t Int32() {
+        const char* p = Take(4);
+        return p ? static_cast<int32_t>(Load16(p) | (uint32_t{Load16(p + 2)} << 16)) : 0;
+    }
+    // A text's code-page bytes, as they lie in the file.
+    std::string_view Raw() {
+        if (!ok || Left() < 2 || Left() - 2 < Load16(bytes_.data() + pos_)) {
+            Fail();
+            return {};
+        }
+        const std::string_view text(bytes_.data() + pos_ + 2, Load16(bytes_.data() + pos_));
+        pos_ += 2 + text.size();
+        return text;
+    }
+    // Code-page text in UTF-8: through the tables, or through the codec
+    // where they fall short.
+    std::string Text() {
+        const std::string_view ansi = Raw();
+        if (IsAsciiText(ansi.data(), ansi.size())) return std::string(ansi);
+        std::string utf8(3 * ansi.size() + 1, '\0');
+        const size_t n = table_.ToUtf8(Unsigned(ansi), ansi.size(), utf8.data());
+        if (n == CodePageTable::kMiss) return codec_.FromAnsi(std::string(ansi));
+        utf8.resize(n);
+        return utf8;
+    }
+    // An array's header: false for an array without storage or a reader
+    // that failed; otherwise its element count, believed only when the
+    // bytes left could hold that many elements.
+    bool ArrayHeader(size_t minElementSize, size_t& count) {
+        const int16_t dims = Int16();
+        if (!ok || dims == 0) return false;
+        if (dims != 1) return Fail();
+        const int32_t n = Int32();
+        const int32_t lower = Int32();
+        if (!ok) return false;
+        if (n < 0 || lower != 0 || static_cast<size_t>(n) > Left() / minElementSize) return Fail();
+        count = static_cast<size_t>(n);
+        return true;
+    }
+    template <class T, class F>
+    void Array(StoredArray<T>& a, size_t minElementSize, F&& element) {
+        a.Clear();
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
+        a.Resize(count);
+        for (T& item : a.items) {
+            element(item);
+            if (!ok) return;
+        }
+    }
+    // A library list into its blocks, with each entry's number also put in
+    // `numbers`. The file holds the entries in the blocks' own shape, so its
+    // bytes are copied in runs as they stand, up to each text that holds
+    // code-page characters; that one goes in UTF-8. Such a text is found
+    // by the next byte with its top bit set, looked for in long strides
+    // rather than text by text: a text that ends before it is ASCII.
+    template <class List>
+    void Blocks(List& list, size_t minElementSize, std::vector<int16_t>& numbers) {
+        list.Clear();
+        numbers.clear();
+        size_t count = 0;
+        if (!ArrayHeader(minElementSize, count)) return;
+        list.hasStorage = true;
+        std::vector<BlockRecord>& records = list.Records();
+        records.resize(count);
+        numbers.resize(count);
+        // Room for entries of the usual size, given back once the list is
+        // in; longer ones grow it.
+        TextBuffer& buffer = list.Buffer();
+        buffer.reserve(count <= Left() / 128 ? count * 128 : Left());
+        size_t runAt = pos_;  // the start of the bytes not yet copied
+        size_t high = NextHighByte(pos_);
+        for (size_t e = 0; e < count && ok; ++e) {
+            records[e] = {static_cast<uint32_t>(buffer.size() + (pos_ - runAt)), true};
+            for (size_t k = 0; k < List::kTexts; ++k) {
+                const size_t countAt = pos_;
+                const std::string_view ansi = Raw();
+                if (k == 0) numbers[e] = Int16();
+                const size_t textAt = countAt + 2;
+                if (high < textAt) high = NextHighByte(textAt);  // it lay in a count, a number or a text before
+                if (high >= textAt + ansi.size()) continue;
+                records[e].ascii = false;
+                buffer.append(bytes_.data() + runAt, countAt - runAt);
+                PutUtf8<List>(buffer, ansi);
+                runAt = pos_ - (k == 0 ? 2 : 0);  // the number after the first text is copied as it stands
+            }
+        }
+        if (!ok) return;
+        buffer.append(bytes_.data() + runAt, pos_ - runAt);
+        // Blocks are found by 32-bit offsets: no list of a real library
+        // comes near 4 GB, and a file that claims one is refused.
+        if (buffer.size() > UINT32_MAX) {
+            Fail();
+            return;
+        }
+        buffer.shrink_to_fit();
+        list.MarkPacked();
+    }
+
+private:
+    size_t Left() const { return bytes_.size() - pos_; }
+    // The next n bytes, or null (and the reader failed) when they are not
+    // all there.
+    const char* Take(size_t n) {
+        if (!ok || n > Left()) {
+            ok = false;
+            return nullptr;
+        }
+        const char* p = bytes_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+    // Where the first byte at or after `from` with its top bit set lies, or
+    // the end of the bytes. Eight bytes at a time, the first byte lowest.
+    size_t NextHighByte(size_t from) const {
+        static_assert(std::endian::native == std::endian::little);
+        size_t i = from;
+        for (; i + 8 <= bytes_.size(); i += 8) {
+            uint64_t w;
+            std::memcpy(&w, bytes_.data() + i, 8);
+            if (const uint64_t high = w & 0x8080808080808080ull) return i + std::countr_zero(high) / 8;
+        }
+        while (i < bytes_.size() && static_cast<unsigned char>(bytes_[i]) < 0x80) ++i;
+        return i;
+    }
+    static const unsigned char* Unsigned(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+    // Appends a code-page text to a block as Text() reads it: its count and
+    // its UTF-8 bytes, cut at a character to what a count holds. The tables
+    // make at most three bytes of a code-page byte, and may write one more.
+    template <class List>
+    void PutUtf8(TextBuffer& out, std::string_view ansi) {
+        char* room = out.RoomAfterSize(2 + 3 * ansi.size() + 1);
+        size_t n = table_.ToUtf8(Unsigned(ansi), ansi.size(), room + 2);
+        if (n == CodePageTable::kMiss) return List::PutText(out, codec_.FromAnsi(std::string(ansi)));
+        if (n > List::kMaxText) n = List::CutUtf8(std::string_view(room + 2, n), List::kMaxText).size();
+        Store16(room, static_cast<uint16_t>(n));
+        out.Commit(2 + n);
+    }
+
+    std::string_view bytes_;
+    size_t pos_ = 0;
+    TextCodec& codec_;
+    const CodePageTable& table_;
+};
 
 void ReadSettings(Reader& r, Settings& s) {
     s.WindowLeft = r.Int16();
@@ -279,6 +390,33 @@ void ReadHit(Reader& r, SearchHit& h) {
     h.FileName = r.Text();
 }
 
+// The entries' numbers, reused from root to root.
+struct Numbers {
+    std::vector<int16_t> folderIndexes, parents;
+};
+
+// Whether the numbers of the first `count` entries (all of them, when
+// there are fewer) lie in [low, high].
+bool NumbersWithin(const std::vector<int16_t>& numbers, int16_t count, int low, int high) {
+    const size_t n = std::min(numbers.size(), static_cast<size_t>(std::max<int16_t>(count, 0)));
+    for (size_t i = 0; i < n; ++i)
+        if (numbers[i] < low || numbers[i] > high) return false;
+    return true;
+}
+
+void ReadRoot(Reader& r, RootEntry& root, Numbers& numbers) {
+    root.Path = r.Text();
+    r.Blocks(root.Tracks, kMinTrack, numbers.folderIndexes);
+    root.TrackCount = r.Int16();
+    r.Blocks(root.Folders, kMinFolder, numbers.parents);
+    root.FolderCount = r.Int16();
+    root.TagsRead = r.Int16();
+    // Tracks name their folder, folders their parent (-1 for the root).
+    if (!NumbersWithin(numbers.folderIndexes, root.TrackCount, 0, root.FolderCount - 1) ||
+        !NumbersWithin(numbers.parents, root.FolderCount, -1, root.FolderCount - 1))
+        r.Fail();
+}
+
 bool CountFits(int16_t count, size_t size) {
     return count >= 0 && static_cast<size_t>(count) <= size;
 }
@@ -304,108 +442,14 @@ bool Consistent(const StateRecord& rec) {
 
 }  // namespace
 
-namespace {
-
-// Roughly the record's size, to reserve once rather than let a library of
-// many megabytes grow by doubling. Texts count at their UTF-8 size, which
-// the code page form seldom exceeds; a miss only means growing as before.
-size_t SizeHint(const StateRecord& rec) {
-    size_t n = 4096;
-    for (const RootEntry& root : rec.Library.LibraryRoots.items) {
-        n += 64 + root.Path.size();
-        n += root.Tracks.Buffer().size() + 2 * root.Tracks.size();
-        n += root.Folders.Buffer().size() + 2 * root.Folders.size();
-    }
-    return n;
-}
-
-size_t RootBytes(const RootEntry& root) {
-    return root.Path.size() + root.Tracks.Buffer().size() + root.Folders.Buffer().size();
-}
-
-void WriteRoot(Writer& w, const RootEntry& root) {
-    w.Text(root.Path);
-    w.Blocks(root.Tracks, [&](const TrackView& t) {
-        w.Text(t.FileName);
-        w.Int16(t.FolderIndex);
-        w.Text(t.Title);
-        w.Text(t.Artist);
-        w.Text(t.Album);
-        w.Text(t.Comment);
-    });
-    w.Int16(root.TrackCount);
-    w.Blocks(root.Folders, [&](const FolderView& f) {
-        w.Text(f.Name);
-        w.Int16(f.Parent);
-        w.Text(f.PathFromRoot);
-    });
-    w.Int16(root.FolderCount);
-    w.Int16(root.TagsRead);
-}
-
-// Writes the roots after `w`'s bytes. A large library's later roots, about
-// half its texts, are written beside the first ones on a second thread
-// into bytes of their own, which then follow; when that thread cannot be
-// had, fails, or meets a text for the codec, this thread writes those
-// roots itself. The bytes are the same either way. How many roots the
-// second thread gave.
-size_t WriteRoots(Writer& w, const std::vector<RootEntry>& roots, const EncodeOptions& options) {
-    size_t split = roots.size(), total = 0;
-    for (const RootEntry& root : roots) total += RootBytes(root);
-    std::unique_ptr<Writer> later;
-    std::thread worker;
-    if (options.threads && roots.size() >= 2 && total >= options.twoThreadsFrom) {
-        // The later roots take at most half the texts, and at least one root.
-        size_t laterBytes = 0;
-        do {
-            laterBytes += RootBytes(roots[--split]);
-        } while (split > 1 && laterBytes + RootBytes(roots[split - 1]) <= total / 2);
-        try {
-            later = std::make_unique<Writer>(w.Table());
-            later->bytes.reserve(laterBytes + 64 * (roots.size() - split));
-            Writer* const second = later.get();
-            worker = options.threads->Start([second, &roots, split] {
-                try {
-                    for (size_t i = split; i < roots.size() && !second->failed; ++i) WriteRoot(*second, roots[i]);
-                } catch (...) {
-                    second->failed = true;  // out of memory: the first thread writes them
-                }
-            });
-        } catch (...) {
-            later.reset();
-            split = roots.size();
-        }
-    }
-    // However this ends, the second thread is joined first.
-    struct Join {
-        std::thread& worker;
-        ~Join() {
-            if (worker.joinable()) worker.join();
-        }
-    } join{worker};
-    for (size_t i = 0; i < split; ++i) WriteRoot(w, roots[i]);
-    if (worker.joinable()) worker.join();
-    if (later && !later->failed) {
-        w.bytes += later->bytes;
-        return roots.size() - split;
-    }
-    for (size_t i = split; i < roots.size(); ++i) WriteRoot(w, roots[i]);
-    return 0;
-}
-
-}  // namespace
-
-std::string EncodeState(const StateRecord& rec, TextCodec& codec, const EncodeOptions& options) {
+std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     Writer w(codec);
     w.bytes.reserve(SizeHint(rec));
     w.Text(rec.Version);
     WriteSettings(w, rec.Settings);
 
     const TrackLibrary& lib = rec.Library;
-    if (w.ArrayHeader(lib.LibraryRoots.hasStorage, lib.LibraryRoots.size())) {
-        const size_t taken = WriteRoots(w, lib.LibraryRoots.items, options);
-        if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
-    }
+    w.Array(lib.LibraryRoots, [&](const RootEntry& root) { WriteRoot(w, root); });
     w.Int16(lib.RootCount);
     w.Int32(lib.RegisteredFileCount);
     w.Int32(lib.TagsReadCount);
@@ -420,23 +464,15 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec, const EncodeOp
     return std::move(w.bytes);
 }
 
-namespace {
-
-// Reads one record with `r` from its start; `second`, when given, is a
-// second reader already started on the later half.
-bool Decode(Reader& r, StateRecord& rec, const DecodeOptions& options, SecondReader* second) {
+bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
+    Reader r(bytes, codec);
     rec = StateRecord{};
     rec.Version = r.Text();
     ReadSettings(r, rec.Settings);
 
     TrackLibrary& lib = rec.Library;
-    lib.LibraryRoots.Clear();
-    if (size_t count = 0; r.ArrayHeader(kMinRoot, count)) {
-        lib.LibraryRoots.Resize(count);
-        const size_t taken =
-            ReadRoots(r, lib.LibraryRoots.items, second, options.threads, options.twoThreadsFrom);
-        if (options.rootsFromSecondThread) *options.rootsFromSecondThread = taken;
-    }
+    Numbers numbers;
+    r.Array(lib.LibraryRoots, kMinRoot, [&](RootEntry& root) { ReadRoot(r, root, numbers); });
     lib.RootCount = r.Int16();
     lib.RegisteredFileCount = r.Int32();
     lib.TagsReadCount = r.Int32();
@@ -452,59 +488,18 @@ bool Decode(Reader& r, StateRecord& rec, const DecodeOptions& options, SecondRea
     return r.ok && Consistent(rec);
 }
 
-// Reads a large file on two threads from the start: while this thread
-// reads the first half and decodes it, the second reads the other half
-// and the roots in it. Empty when the file is better read the usual way
-// (small, or it could not be read like this), which then decides.
-std::optional<bool> LoadOnTwoThreads(FileSystem& fs, TextCodec& codec, const std::string& path,
-                                     StateRecord& record, const DecodeOptions& options) {
-    const std::unique_ptr<ByteSource> file = fs.OpenRead(path);
-    if (!file) return std::nullopt;
-    const uint64_t size = file->Size();
-    if (size < options.twoThreadsFrom || size < 2 || size > std::numeric_limits<size_t>::max() / 2)
-        return std::nullopt;
-    // Every byte is read into place, so the room need not be cleared first.
-    const auto room = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(size));
-    const std::string_view bytes(room.get(), static_cast<size_t>(size));
-    const size_t half = bytes.size() / 2;
-    SecondReader second(bytes, half, codec.Table(), file.get());
-    second.Start(*options.threads);
-    if (!file->ReadExactly(0, room.get(), half)) return std::nullopt;
-    Reader r(bytes.substr(0, half), codec.Table(), &codec, 0, &second);
-    const bool ok = Decode(r, record, options, &second);
-    std::string_view whole;
-    if (!ok && !second.Wait(whole)) return std::nullopt;  // the file changed or failed under us
-    return ok;
-}
-
-}  // namespace
-
-bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec, const DecodeOptions& options) {
-    Reader r(bytes, codec.Table(), &codec);
-    return Decode(r, rec, options, nullptr);
-}
-
 std::string DataFilePath(const std::string& programFolder) {
     return programFolder + "\\" + kDataFileName;
 }
 
-bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
-               const DecodeOptions& options) {
-    if (!fs.FileExists(path)) return false;
-    if (options.threads) {
-        const std::optional<bool> loaded = LoadOnTwoThreads(fs, codec, path, record, options);
-        if (loaded) return *loaded;
-    }
+bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record) {
     std::string bytes;
-    if (!fs.ReadWholeFile(path, bytes)) return false;
-    return DecodeState(bytes, record, codec, options);
+    return fs.FileExists(path) && fs.ReadWholeFile(path, bytes) && DecodeState(bytes, record, codec);
 }
 
-bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path,
-                    const StateRecord& record, const EncodeOptions& options) {
+bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path, const StateRecord& record) {
     const std::string temp = path + ".tmp";
-    if (fs.WriteNewFile(temp, EncodeState(record, codec, options)) && fs.ReplaceFile(temp, path))
-        return true;
+    if (fs.WriteNewFile(temp, EncodeState(record, codec)) && fs.ReplaceFile(temp, path)) return true;
     fs.DeleteFile(temp);  // the old file is untouched; leave no half-written copy
     return false;
 }

@@ -10,57 +10,31 @@ namespace tw {
 
 class TextCodec;
 class FileSystem;
-class Threads;
 
 inline const char kDataFileName[] = "dat";
 
-// How a record is written. The defaults write it on one thread.
-struct EncodeOptions {
-    // Where a second thread comes from; none: one thread writes everything.
-    Threads* threads = nullptr;
-    // A library whose texts take this many bytes or more is written on two
-    // threads: the same bytes either way.
-    size_t twoThreadsFrom = size_t{1} << 20;
-    // When set, told how many roots written by the second thread were taken.
-    size_t* rootsFromSecondThread = nullptr;
-};
-
 // The record's bytes. Texts longer than 65,535 bytes in the code page are
 // cut to fit, at a character boundary.
-std::string EncodeState(const StateRecord& record, TextCodec& codec, const EncodeOptions& options = {});
-
-// How a record is read. The defaults read it on one thread.
-struct DecodeOptions {
-    // Where a second thread comes from; none: one thread reads everything.
-    Threads* threads = nullptr;
-    // A library (or, when loading, a file) of this many bytes or more is
-    // read on two threads: the same record either way.
-    size_t twoThreadsFrom = size_t{1} << 20;
-    // When set, told how many roots read by the second thread were taken.
-    size_t* rootsFromSecondThread = nullptr;
-};
+std::string EncodeState(const StateRecord& record, TextCodec& codec);
 
 // Reads one record from the start of `bytes` into `record`. False when the
 // bytes end early or describe something no writer produces (a negative or
 // impossible count, an array of other than one dimension, an index outside
 // its list); the record is then unspecified. Bytes after the record are
 // ignored. Never allocates more than the input could describe.
-bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec,
-                 const DecodeOptions& options = {});
+bool DecodeState(const std::string& bytes, StateRecord& record, TextCodec& codec);
 
 // The data file of a program folder: the folder, a backslash, "dat".
 std::string DataFilePath(const std::string& programFolder);
 
 // Reads the data file into `record`; false when it is missing, unreadable
-// or malformed. Given threads, a large file is read and decoded on two of
-// them from the start: the same record either way.
-bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record,
-               const DecodeOptions& options = {});
+// or malformed.
+bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record);
 
 // Writes `record` to the data file. The new bytes go to a temporary file
 // beside it, which replaces the old file only once it is complete, so any
 // failure leaves the previous file as it was. False on failure.
 bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path,
-                    const StateRecord& record, const EncodeOptions& options = {});
+                    const StateRecord& record);
 
 }  // namespace tw

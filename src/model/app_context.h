@@ -22,7 +22,6 @@ class SystemInfo;
 class MainWindow;
 class MciDevice;
 class DialogHost;
-class Threads;
 
 // The services of the platform. The context does not own them.
 struct Platform {
@@ -36,7 +35,6 @@ struct Platform {
     MainWindow* window = nullptr;
     MciDevice* mci = nullptr;
     DialogHost* dialogs = nullptr;
-    Threads* threads = nullptr;  // none: one thread does everything
 };
 
 // Operating-system classes; only kOsNt5 has layered translucency.

@@ -21,14 +21,17 @@
 
 #include "model/text_buffer.h"
 
-// TW_NO_SSE2 keeps the word-at-a-time copy, so the tests can reach it.
-#if !defined(TW_NO_SSE2) && \
-    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
-#include <emmintrin.h>
-#define TW_BLOCKS_SSE2 1
-#endif
-
 namespace tw {
+
+// The data file's 16-bit numbers and byte counts: little-endian, in the
+// file and in the blocks alike.
+inline uint16_t Load16(const char* p) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
+}
+inline void Store16(char* p, uint16_t v) {
+    p[0] = static_cast<char>(v & 0xFF);
+    p[1] = static_cast<char>(v >> 8);
+}
 
 struct BlockRecord {
     uint32_t at = 0;     // where the entry's block starts in the buffer
@@ -58,68 +61,6 @@ inline bool IsAsciiText(const char* p, size_t n) {
     }
     unsigned seen = 0;
     for (size_t i = 0; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
-    return seen < 0x80;
-}
-
-// Copies n bytes when they are all ASCII; false otherwise (what was
-// copied is then of no use). A text of up to 32 bytes, nearly all of them,
-// moves as 32 bytes when `readable` (the bytes that may be read at `from`)
-// allows, with no branch on its length, which would be mispredicted text
-// after text; only the first n are judged, and `to` must have room for 32.
-// Longer ones go eight bytes a step, the last overlapping the one before.
-inline bool CopyIfAscii(const unsigned char* from, size_t n, char* to, size_t readable) {
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    // Byte masks of the first n of 32 bytes, in memory order.
-    static constexpr unsigned char kFirst[64] = {
-        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    uint64_t a, b, c, d;
-#ifdef TW_BLOCKS_SSE2
-    if (n <= 32 && readable >= 32) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), x);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), y);
-        // The top bits of the 32 bytes, first byte lowest.
-        const uint64_t high = static_cast<uint32_t>(_mm_movemask_epi8(x)) |
-                              (uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(y))} << 16);
-        return (high & ((uint64_t{1} << n) - 1)) == 0;
-    }
-#endif
-    if (n <= 32 && readable >= 32) {
-        std::memcpy(&a, from, 8);
-        std::memcpy(&b, from + 8, 8);
-        std::memcpy(&c, from + 16, 8);
-        std::memcpy(&d, from + 24, 8);
-        std::memcpy(to, &a, 8);
-        std::memcpy(to + 8, &b, 8);
-        std::memcpy(to + 16, &c, 8);
-        std::memcpy(to + 24, &d, 8);
-        const unsigned char* m = kFirst + 32 - n;
-        uint64_t ma, mb, mc, md;
-        std::memcpy(&ma, m, 8);
-        std::memcpy(&mb, m + 8, 8);
-        std::memcpy(&mc, m + 16, 8);
-        std::memcpy(&md, m + 24, 8);
-        return (((a & ma) | (b & mb) | (c & mc) | (d & md)) & kHigh) == 0;
-    }
-    if (n >= 8) {
-        uint64_t seen = 0;
-        size_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            std::memcpy(&a, from + i, 8);
-            seen |= a;
-            std::memcpy(to + i, &a, 8);
-        }
-        std::memcpy(&a, from + n - 8, 8);
-        std::memcpy(to + n - 8, &a, 8);
-        return ((seen | a) & kHigh) == 0;
-    }
-    unsigned seen = 0;
-    for (size_t i = 0; i < n; ++i) {
-        seen |= from[i];
-        to[i] = static_cast<char>(from[i]);
-    }
     return seen < 0x80;
 }
 
@@ -164,14 +105,11 @@ public:
     }
     void SetNumber(size_t i, int16_t number) {
         char* p = texts_.data() + records_[i].at;
-        p += 2 + Count(p);
-        p[0] = static_cast<char>(static_cast<uint16_t>(number) & 0xFF);
-        p[1] = static_cast<char>(static_cast<uint16_t>(number) >> 8);
+        Store16(p + 2 + Count(p), static_cast<uint16_t>(number));
     }
     int16_t Number(size_t i) const {
         const char* p = texts_.data() + records_[i].at;
-        p += 2 + Count(p);
-        return static_cast<int16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
+        return static_cast<int16_t>(Load16(p + 2 + Count(p)));
     }
     Texts TextsOf(size_t i) const {
         Texts t;
@@ -185,8 +123,7 @@ public:
     }
     // The number of an entry whose first text is `first` (it follows it).
     static int16_t NumberAfter(std::string_view first) {
-        const char* p = first.data() + first.size();
-        return static_cast<int16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
+        return static_cast<int16_t>(Load16(first.data() + first.size()));
     }
     // The bytes of entry i's block, as they lie in the buffer.
     std::string_view Block(size_t i) const {
@@ -244,9 +181,7 @@ public:
     }
 
     // The byte count at the start of a text.
-    static size_t Count(const char* p) {
-        return static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
-    }
+    static size_t Count(const char* p) { return Load16(p); }
     // The size of the block starting at `p`.
     static size_t BlockSize(const char* p) {
         const char* q = p;
@@ -256,13 +191,14 @@ public:
     // Appends one text (cut to fit its count) to a buffer in block shape.
     static void PutText(TextBuffer& out, std::string_view text) {
         if (text.size() > kMaxText) text = CutUtf8(text, kMaxText);
-        const char count[2] = {static_cast<char>(text.size() & 0xFF), static_cast<char>(text.size() >> 8)};
+        char count[2];
+        Store16(count, static_cast<uint16_t>(text.size()));
         out.append(count, 2);
         out.append(text.data(), text.size());
     }
     static void PutNumber(TextBuffer& out, int16_t number) {
-        const auto u = static_cast<uint16_t>(number);
-        const char two[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        char two[2];
+        Store16(two, static_cast<uint16_t>(number));
         out.append(two, 2);
     }
     // The longest start of a UTF-8 text within `max` bytes that ends at a

@@ -16,17 +16,9 @@ public:
     TextBuffer() = default;
     ~TextBuffer() { std::free(p_); }
     TextBuffer(const TextBuffer& o) { append(o.data(), o.size()); }
-    TextBuffer& operator=(const TextBuffer& o) {
-        if (this != &o) {
-            clear();
-            append(o.data(), o.size());
-        }
-        return *this;
-    }
     TextBuffer(TextBuffer&& o) noexcept { swap(o); }
-    TextBuffer& operator=(TextBuffer&& o) noexcept {
-        TextBuffer gone(std::move(o));
-        swap(gone);
+    TextBuffer& operator=(TextBuffer o) noexcept {
+        swap(o);
         return *this;
     }
     void swap(TextBuffer& o) noexcept {
@@ -44,29 +36,15 @@ public:
     void reserve(size_t n) {
         if (n > cap_) Reallocate(n);
     }
-    // Shorter keeps the first n bytes; longer adds zero bytes.
-    void resize(size_t n) {
-        if (n > size_) {
-            reserve(n);
-            std::memset(p_ + size_, 0, n - size_);
-        }
-        size_ = n;
-    }
+    // Keeps the first n bytes.
+    void resize(size_t n) { size_ = std::min(n, size_); }
     void append(const char* s, size_t n) {
         if (n == 0) return;
-        if (n > cap_ - size_) Reallocate(std::max(size_ + n, cap_ + cap_ / 2));
-        std::memcpy(p_ + size_, s, n);
+        std::memcpy(RoomAfterSize(n), s, n);
         size_ += n;
     }
     void shrink_to_fit() {
-        if (cap_ == size_) return;
-        if (size_ == 0) {
-            std::free(p_);
-            p_ = nullptr;
-            cap_ = 0;
-            return;
-        }
-        Reallocate(size_);
+        if (cap_ != size_) Reallocate(size_);
     }
 
     // Room for at least `more` bytes past the size, keeping what is there
@@ -80,6 +58,12 @@ public:
 
 private:
     void Reallocate(size_t n) {
+        if (n == 0) {
+            std::free(p_);
+            p_ = nullptr;
+            cap_ = 0;
+            return;
+        }
         void* q = std::realloc(p_, n);
         if (!q) throw std::bad_alloc();
         p_ = static_cast<char*>(q);

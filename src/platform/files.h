@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,15 +32,6 @@ public:
     // Reads up to `count` bytes at `offset` into `bytes` (fewer at the end of
     // the file, none past it); false on a read error.
     virtual bool ReadAt(uint64_t offset, size_t count, std::string& bytes) = 0;
-    // Reads exactly `count` bytes at `offset` into `out`; false on a read
-    // error or when the file ends first. Two threads may read different
-    // places at once. The default goes through ReadAt.
-    virtual bool ReadExactly(uint64_t offset, char* out, size_t count) {
-        std::string bytes;
-        if (!ReadAt(offset, count, bytes) || bytes.size() != count) return false;
-        if (count > 0) std::memcpy(out, bytes.data(), count);
-        return true;
-    }
 };
 
 // A ByteSource over bytes held in memory.

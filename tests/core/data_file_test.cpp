@@ -185,9 +185,8 @@ TEST_F(DataFile, EveryTruncationFailsAndTrailingBytesAreIgnored) {
     EXPECT_EQ(Decode(full + "junk"), RichRecord());
 }
 
-// Most of a large list is read without a bounds check a text. Cut short
-// anywhere in it, the file must still fail, though the bytes that were cut
-// off still lie in memory right after those it was given.
+// Cut short anywhere in a large list, the file must fail, though the bytes
+// that were cut off still lie in memory right after those it was given.
 TEST_F(DataFile, ALargeFileCutShortFailsWithTheRestOfItInMemory) {
     StateRecord rec = RichRecord();
     RootEntry& root = rec.Library.LibraryRoots[0];

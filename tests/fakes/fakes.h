@@ -6,8 +6,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "app/app_events.h"
@@ -24,7 +22,6 @@
 #include "platform/posix/iconv_codec.h"
 #include "platform/shell.h"
 #include "platform/system.h"
-#include "platform/threads.h"
 
 namespace tw::test {
 
@@ -310,26 +307,6 @@ private:
         T v = q.front();
         q.erase(q.begin());
         return v;
-    }
-};
-
-// Threads whose work is over before Start returns (it still runs on a
-// thread of its own): whoever started it finds it finished. Counts starts.
-class FinishedThreads : public Threads {
-public:
-    int started = 0;
-    std::thread Start(std::function<void()> work) override {
-        ++started;
-        std::thread(std::move(work)).join();
-        return {};
-    }
-};
-
-// A system with no thread to spare.
-class NoThreads : public Threads {
-public:
-    std::thread Start(std::function<void()>) override {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -14,28 +13,6 @@ namespace {
 TrackEntry Track(int i, const std::string& extra = "") {
     const std::string n = std::to_string(i);
     return {n + ".mp3", static_cast<int16_t>(i % 7), "title " + n + extra, "artist", extra, ""};
-}
-
-// A text is judged by its own n bytes alone, whatever lies after them in
-// the bytes that may be read, and copied whole when it is ASCII: for every
-// length around the 32-byte copy and one high byte at every place.
-TEST(Library_CopyIfAscii, JudgesTheFirstNBytesAlone) {
-    for (size_t n = 0; n <= 40; ++n) {
-        for (const size_t readable : {n, std::max<size_t>(n, 32), size_t{64}}) {
-            for (size_t high = 0; high <= 48; ++high) {  // 48: none
-                std::string from(64, 'a');
-                for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<char>('!' + i);
-                if (high < 48) from[high] = static_cast<char>(0x80 | high);
-                std::string to(64, '#');
-                const bool ascii =
-                    CopyIfAscii(reinterpret_cast<const unsigned char*>(from.data()), n, to.data(), readable);
-                EXPECT_EQ(ascii, high >= n) << "n " << n << ", readable " << readable << ", high " << high;
-                if (ascii) {
-                    EXPECT_EQ(to.substr(0, n), from.substr(0, n)) << "n " << n;
-                }
-            }
-        }
-    }
 }
 
 TEST(Library_TrackList, EntriesSetFromTheirOwnTextsSurviveTheBufferGrowing) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "core/data_file.h"
 #include "library/tag_reader.h"
@@ -10,7 +9,6 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"
-#include "platform/win32/win_threads.h"
 #include "temp_folder.h"
 
 namespace tw::win {
@@ -199,67 +197,6 @@ TEST(Win32_Files, OpenReadReadsAnyPlaceOfTheFile) {
     ASSERT_TRUE(file->ReadAt(9000, 10, got));
     EXPECT_EQ(got, "");
     EXPECT_FALSE(fs.OpenRead(dir / "missing.mp3"));
-}
-
-// A large data file is read by two threads through one handle at once.
-TEST(Win32_Files, TwoThreadsReadExactlyThroughOneHandle) {
-    TempFolder dir;
-    WinFileSystem fs;
-    std::string bytes;
-    for (int i = 0; i < 3'000'000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 251));
-    ASSERT_TRUE(WriteRaw(dir / "dat", bytes));
-    const std::unique_ptr<ByteSource> file = fs.OpenRead(dir / "dat");
-    ASSERT_TRUE(file);
-    for (int round = 0; round < 10; ++round) {
-        std::string got(bytes.size(), '\0');
-        const size_t half = bytes.size() / 2 + round;
-        bool later = false;
-        std::thread other([&] { later = file->ReadExactly(half, got.data() + half, bytes.size() - half); });
-        std::string moved;
-        ASSERT_TRUE(file->ReadAt(100, 10, moved));  // moves the shared file pointer meanwhile
-        EXPECT_TRUE(file->ReadExactly(0, got.data(), half));
-        other.join();
-        EXPECT_TRUE(later);
-        EXPECT_TRUE(got == bytes) << round;
-    }
-    std::string tail(20, '\0');
-    EXPECT_FALSE(file->ReadExactly(bytes.size() - 10, tail.data(), 20));  // past the end
-}
-
-TEST(Win32_DataFile, ALargeFileLoadsOnTwoThreads) {
-    TempFolder dir;
-    WinFileSystem fs;
-    WinTextCodec codec;
-    WinThreads threads;
-    StateRecord rec;
-    rec.Version = kVersionText;
-    SetDefaults(rec.Settings, 1024, 768);
-    for (int r = 0; r < 6; ++r) {
-        RootEntry root;
-        root.Path = "D:\\音楽\\" + std::to_string(r) + "\\";
-        AppendCapped(root.Folders, root.FolderCount, FolderEntry{"", -1, ""});
-        for (int t = 0; t < 5000; ++t) {
-            const std::string n = std::to_string(t);
-            AppendCapped(root.Tracks, root.TrackCount, TrackEntry{n + " 桜.mp3", 0, "桜 " + n, "Singer", "Album", "Live"});
-        }
-        rec.Library.RegisteredFileCount += root.TrackCount;
-        AppendCapped(rec.Library.LibraryRoots, rec.Library.RootCount, root);
-    }
-    const std::string path = DataFilePath(dir.path());
-    ASSERT_TRUE(WriteStateFile(fs, codec, path, rec));
-    ASSERT_GT(ReadRaw(path).size(), size_t{1} << 20);
-    // Compared with a load on one thread: in a code page without kanji the
-    // Japanese texts come back as the code page's stand-ins either way.
-    StateRecord one;
-    ASSERT_TRUE(LoadState(fs, codec, path, one));
-    EXPECT_EQ(one.Library.RegisteredFileCount, 30000);
-    DecodeOptions options;
-    options.threads = &threads;
-    for (int round = 0; round < 5; ++round) {
-        StateRecord back;
-        ASSERT_TRUE(LoadState(fs, codec, path, back, options));
-        EXPECT_TRUE(back == one) << round;
-    }
 }
 
 TEST(Win32_Files, AFrontTagIsReadThroughTheRealLayer) {

@@ -13,7 +13,6 @@
 #include "platform/win32/win_mci.h"
 #include "platform/win32/win_shell.h"
 #include "platform/win32/win_system.h"
-#include "platform/win32/win_threads.h"
 #include "views/win32/win_dialog_host.h"
 #include "views/win32/win_main_window.h"
 
@@ -36,7 +35,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tw::win::WinMessageBoxes boxes(owner);
     tw::win::WinMci mci;
     tw::win::WinDialogHost dialogs(window);
-    tw::WinThreads threads;
 
     tw::Platform platform;
     platform.clock = &clock;
@@ -49,7 +47,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform.window = &window;
     platform.mci = &mci;
     platform.dialogs = &dialogs;
-    platform.threads = &threads;
     tw::AppContext ctx(platform);
     tw::AppEvents events(ctx);
     window.Attach(ctx, events);

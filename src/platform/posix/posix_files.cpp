@@ -218,16 +218,6 @@ public:
         bytes.resize(done);
         return true;
     }
-    bool ReadExactly(uint64_t offset, char* out, size_t count) override {
-        size_t done = 0;
-        while (done < count) {
-            const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
-    }
 
 private:
     int fd_;

@@ -172,22 +172,6 @@ public:
         if (!SetFilePointerEx(f_.get(), at, nullptr, FILE_BEGIN)) return false;
         return ReadUpTo(f_.get(), count, bytes);
     }
-    // The offset goes with each read, not through the shared file pointer,
-    // so two threads may read at once.
-    bool ReadExactly(uint64_t offset, char* out, size_t count) override {
-        while (count > 0) {
-            const DWORD chunk = count > (1u << 20) ? (1u << 20) : static_cast<DWORD>(count);
-            OVERLAPPED at{};
-            at.Offset = static_cast<DWORD>(offset);
-            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-            DWORD got = 0;
-            if (!ReadFile(f_.get(), out, chunk, &got, &at) || got == 0) return false;
-            out += got;
-            offset += got;
-            count -= got;
-        }
-        return true;
-    }
 
 private:
     FileHandle f_;
