@@ -35,7 +35,8 @@ window_is_placed_shaped_and_outlined() {
     # Rounded corners: none of the four corner pixels is the window's.
     expect_eq "$(tw_main_value in_region)" "0,0,0,0,1,1,1,0" "corners, edges and middle in the region" || ok=1
     # On the screen: the outline in the line colour, the background inside.
-    tw_outline_is 0,0,255 || ok=1
+    # Waited for: the window may still be fading in.
+    tw_wait 5 outline_quietly 0,0,255 || { tw_outline_is 0,0,255; ok=1; }
     expect_eq "$(tw_pixel 280 155)" "0,0,255" "frame round the keyword box" || ok=1
     expect_eq "$(tw_pixel 203 $((150 + 28)))" "200,200,255" "background" || ok=1
     # Xvfb's bare root window is black.
@@ -50,7 +51,7 @@ outline_at() {
     n=$(tw_lines_shown)
     tw_main_rect || return 1
     expect_eq "$n,$TW_H" "$1,$((31 + 13 * $1))" "lines and height $3" || return 1
-    tw_outline_is "$2" || { echo "  ($3)" >&2; return 1; }
+    tw_wait 5 outline_quietly "$2" || { tw_outline_is "$2"; echo "  ($3)" >&2; return 1; }
 }
 
 outline_quietly() { tw_outline_is "$1" 2>/dev/null; }
