@@ -444,7 +444,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
         o.runs,
         [&] {
             const uint64_t y0 = host.pump.yields;
-            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r);
+            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r, true);
             tagYields = host.pump.yields - y0;
         },
         [&] { tails = ReadTails(paths); },
@@ -482,8 +482,11 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
               std::to_string(bytes.size()) + " bytes, fnv " + Hex(Fnv1a(bytes)));
         plainBytes = bytes;
     }
+    // A few milliseconds each: more runs than the rest, so that the medians
+    // of both sides hold still.
+    const int quickRuns = std::max(o.runs, 21);
     Paired(
-        o.runs, [&] { saved = tw::SaveState(ctx) && saved; },
+        quickRuns, [&] { saved = tw::SaveState(ctx) && saved; },
         [&] { PlainSave(work + "/plain", plainBytes); }, nullptr, saveMs, plainSaveMs);
 
     bool loaded = true, same = false;
@@ -491,7 +494,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     std::string readBack;
     tw::StateRecord rec;
     Paired(
-        o.runs, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) && loaded; },
+        quickRuns, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) == tw::LoadOutcome::Loaded && loaded; },
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
@@ -538,7 +541,7 @@ void FrontTagPhase(const Options& o, const TreeInfo& tree, std::vector<Row>& row
     int64_t found = 0;
     double tagMs = 0, bareMs = 0;
     Paired(
-        o.runs, [&] { for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r); },
+        o.runs, [&] { for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r, true); },
         [&] { found = ReadHeadsAndTails(paths); },
         [&] {
             auto& l = ctx.live.Library;

@@ -150,6 +150,7 @@ bool Step(AppContext& ctx) {
         state = 10;
         if (lib.RegisteredFileCount < 1) run.MessageText += FolderAdvice(ctx);
         else run.MessageText += Num(lib.RegisteredFileCount) + " 個のファイルから検索が出来ます";
+        if (!run.StartNotice.empty()) run.MessageText += kCrLf + run.StartNotice;
         return false;
     case 10:
         window.SetBoxEnabled(lib.RegisteredFileCount > 0);

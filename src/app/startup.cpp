@@ -8,6 +8,7 @@
 #include "model/defaults.h"
 #include "platform/clock.h"
 #include "platform/dialog_host.h"
+#include "platform/files.h"
 #include "platform/main_window.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -52,8 +53,15 @@ void StartUp(AppContext& ctx) {
     InitRuntime(ctx);
 
     StateRecord rec;
-    const bool loaded = LoadState(*ctx.platform.files, *ctx.platform.codec, DataPath(ctx), rec);
-    if (!loaded || rec.Version != kVersionText) {
+    FileSystem& fs = *ctx.platform.files;
+    const std::string path = DataPath(ctx);
+    const LoadOutcome outcome = LoadState(fs, *ctx.platform.codec, path, rec);
+    if (outcome != LoadOutcome::Loaded || rec.Version != kVersionText) {
+        // One flipped byte must not cost the whole library: a file that is
+        // there but cannot be used is kept beside the new one.
+        if (outcome != LoadOutcome::Missing && fs.ReplaceFile(path, path + kBrokenSuffix))
+            ctx.run.StartNotice = std::string(kDataFileName) + " を読み込めなかったため、" + kDataFileName +
+                                  kBrokenSuffix + " として残しました";
         SetDefaults(ctx.live.Settings, system.ScreenWidth(), system.ScreenHeight());
         ctx.platform.shell->Execute(false, system.ProgramFolder() + "\\readme.txt", "", "",
                                     kSwShowNA);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/extension_block.h"
 #include "platform/code_page_table.h"
 #include "platform/files.h"
 #include "platform/text_codec.h"
@@ -18,11 +19,14 @@ namespace {
 
 // ---- writing ----
 
-// Appends values to `bytes`, texts in the code page.
+// Appends values to `bytes`, texts in the code page. Every text counts
+// one place; a text the code page cannot hold is also kept whole in
+// `wholes`, by its place.
 class Writer {
 public:
     explicit Writer(TextCodec& codec) : codec_(codec), table_(codec.Table()) {}
     std::string bytes;
+    std::vector<WholeText> wholes;
 
     void Int16(int16_t v) { Put16(static_cast<uint16_t>(v)); }
     void Int32(int32_t v) {
@@ -31,6 +35,7 @@ public:
         Put16(static_cast<uint16_t>(u >> 16));
     }
     void Text(std::string_view utf8) {
+        const uint32_t ordinal = ordinal_++;
         // Every ANSI code page holds ASCII as it is: most paths and names
         // skip the conversion in both directions.
         if (utf8.size() <= 0xFFFF && IsAsciiText(utf8.data(), utf8.size())) return Counted(utf8);
@@ -43,9 +48,13 @@ public:
             return;
         }
         bytes.resize(countAt);
-        std::string ansi = codec_.ToAnsi(std::string(utf8));
-        if (ansi.size() > 0xFFFF) ansi = CutToFit(std::string(utf8));
+        const std::string whole(utf8);
+        std::string ansi = codec_.ToAnsi(whole);
+        if (ansi.size() > 0xFFFF) ansi = CutToFit(whole);
         Counted(ansi);
+        // The record then holds what the conversion gives (the replacement
+        // or a look-alike), as it always has for older readers.
+        if (codec_.FromAnsi(ansi) != whole) wholes.push_back({ordinal, whole});
     }
     // An array's header: no dimensions for one without storage, else one
     // of `count` elements from 0. Whether elements follow.
@@ -78,12 +87,16 @@ public:
             const size_t size = list.Block(i).size();
             if (r.ascii && r.at == runEnd) {
                 runEnd += size;
+                ordinal_ += List::kTexts;
                 continue;
             }
             bytes.append(buffer.data() + runAt, runEnd - runAt);
             runAt = r.at;
             runEnd = r.at + size;
-            if (r.ascii) continue;
+            if (r.ascii) {
+                ordinal_ += List::kTexts;
+                continue;
+            }
             runAt = runEnd;
             const typename List::Texts texts = list.TextsOf(i);
             for (size_t k = 0; k < texts.size(); ++k) {
@@ -121,6 +134,7 @@ private:
 
     TextCodec& codec_;
     const CodePageTable& table_;
+    uint32_t ordinal_ = 0;
 };
 
 void WriteSettings(Writer& w, const Settings& s) {
@@ -199,9 +213,13 @@ constexpr size_t kMinHit = 3 * kMinText;
 // and all reads after it give zeros and empty texts.
 class Reader {
 public:
-    Reader(std::string_view bytes, TextCodec& codec) : bytes_(bytes), codec_(codec), table_(codec.Table()) {}
+    // `wholes`, by ascending place, are the whole forms of texts the record
+    // holds in the code page's replacement.
+    Reader(std::string_view bytes, TextCodec& codec, const std::vector<WholeText>* wholes = nullptr)
+        : bytes_(bytes), codec_(codec), table_(codec.Table()), wholes_(wholes) {}
     bool ok = true;
     bool Fail() { return ok = false; }
+    size_t Pos() const { return pos_; }
 
     int16_t Int16() {
         const char* p = Take(2);
@@ -219,12 +237,22 @@ public:
         }
         const std::string_view text(bytes_.data() + pos_ + 2, Load16(bytes_.data() + pos_));
         pos_ += 2 + text.size();
+        ++ordinal_;
         return text;
+    }
+    // The whole form of the text Raw() gave last, when there is one.
+    const std::string* WholeOfLast() {
+        if (!wholes_) return nullptr;
+        const uint32_t last = ordinal_ - 1;
+        while (nextWhole_ < wholes_->size() && (*wholes_)[nextWhole_].ordinal < last) ++nextWhole_;
+        if (nextWhole_ < wholes_->size() && (*wholes_)[nextWhole_].ordinal == last) return &(*wholes_)[nextWhole_++].text;
+        return nullptr;
     }
     // Code-page text in UTF-8: through the tables, or through the codec
     // where they fall short.
     std::string Text() {
         const std::string_view ansi = Raw();
+        if (const std::string* whole = WholeOfLast()) return *whole;
         if (IsAsciiText(ansi.data(), ansi.size())) return std::string(ansi);
         std::string utf8(3 * ansi.size() + 1, '\0');
         const size_t n = table_.ToUtf8(Unsigned(ansi), ansi.size(), utf8.data());
@@ -286,11 +314,17 @@ public:
                 const std::string_view ansi = Raw();
                 if (k == 0) numbers[e] = Int16();
                 const size_t textAt = countAt + 2;
+                const std::string* whole = WholeOfLast();
                 if (high < textAt) high = NextHighByte(textAt);  // it lay in a count, a number or a text before
-                if (high >= textAt + ansi.size()) continue;
-                records[e].ascii = false;
+                if (!whole && high >= textAt + ansi.size()) continue;
                 buffer.append(bytes_.data() + runAt, countAt - runAt);
-                PutUtf8<List>(buffer, ansi);
+                if (whole) {
+                    List::PutText(buffer, *whole);
+                    records[e].ascii = records[e].ascii && IsAsciiText(whole->data(), whole->size());
+                } else {
+                    records[e].ascii = false;
+                    PutUtf8<List>(buffer, ansi);
+                }
                 runAt = pos_ - (k == 0 ? 2 : 0);  // the number after the first text is copied as it stands
             }
         }
@@ -350,6 +384,9 @@ private:
     size_t pos_ = 0;
     TextCodec& codec_;
     const CodePageTable& table_;
+    const std::vector<WholeText>* wholes_;
+    size_t nextWhole_ = 0;
+    uint32_t ordinal_ = 0;
 };
 
 void ReadSettings(Reader& r, Settings& s) {
@@ -440,9 +477,56 @@ bool Consistent(const StateRecord& rec) {
     return true;
 }
 
-}  // namespace
+// The settings beyond the record, by the names the block gives them.
+struct KnownValue {
+    const char* name;
+    int32_t (*get)(const Settings&);
+    void (*set)(Settings&, int32_t);
+};
+const KnownValue kKnownValues[] = {
+    {"PreferId3v2", [](const Settings& s) -> int32_t { return s.PreferId3v2; },
+     [](Settings& s, int32_t v) { s.PreferId3v2 = static_cast<VBool>(v); }},
+};
 
-std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
+// Named values are decimal numbers; anything else is not one of ours.
+bool ParseValue(const std::string& text, int32_t& value) {
+    if (text.empty() || text.size() > 11) return false;
+    size_t i = text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    if (text[0] == '-') v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+std::vector<NamedValue> ValuesOf(const Settings& s) {
+    std::vector<NamedValue> values;
+    const Settings defaults;
+    for (const KnownValue& k : kKnownValues)
+        if (k.get(s) != k.get(defaults)) values.push_back({k.name, std::to_string(k.get(s))});
+    for (const NamedValue& v : s.OtherValues) values.push_back(v);
+    return values;
+}
+
+void TakeValues(const std::vector<NamedValue>& values, Settings& s) {
+    for (const NamedValue& v : values) {
+        const KnownValue* known = nullptr;
+        for (const KnownValue& k : kKnownValues)
+            if (v.name == k.name) known = &k;
+        int32_t number = 0;
+        if (!known)
+            s.OtherValues.push_back(v);
+        else if (ParseValue(v.value, number))
+            known->set(s, number);
+    }
+}
+
+Writer EncodeRecord(const StateRecord& rec, TextCodec& codec) {
     Writer w(codec);
     w.bytes.reserve(SizeHint(rec));
     w.Text(rec.Version);
@@ -461,11 +545,14 @@ std::string EncodeState(const StateRecord& rec, TextCodec& codec) {
     w.Int16(rec.Search.SearchHitCount);
     w.Array(rec.Search.SearchWords, [&](const std::string& s) { w.Text(s); });
     w.Int16(rec.Search.SearchWordCount);
-    return std::move(w.bytes);
+    return w;
 }
 
-bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
-    Reader r(bytes, codec);
+// Reads one record from the start of `bytes`, the texts of `wholes` taking
+// their whole form; `end` is where it ends.
+bool DecodeRecord(std::string_view bytes, StateRecord& rec, TextCodec& codec,
+                  const std::vector<WholeText>* wholes, size_t& end) {
+    Reader r(bytes, codec, wholes);
     rec = StateRecord{};
     rec.Version = r.Text();
     ReadSettings(r, rec.Settings);
@@ -485,21 +572,64 @@ bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
     r.Array(rec.Search.SearchWords, kMinText, [&](std::string& s) { s = r.Text(); });
     rec.Search.SearchWordCount = r.Int16();
 
+    end = r.Pos();
     return r.ok && Consistent(rec);
+}
+
+}  // namespace
+
+std::string EncodeState(const StateRecord& rec, TextCodec& codec) { return std::move(EncodeRecord(rec, codec).bytes); }
+
+std::string EncodeFile(const StateRecord& rec, TextCodec& codec) {
+    Writer w = EncodeRecord(rec, codec);
+    ExtensionBlock block;
+    block.texts = std::move(w.wholes);
+    block.values = ValuesOf(rec.Settings);
+    if (!block.Empty()) w.bytes += EncodeExtension(block, w.bytes);
+    return std::move(w.bytes);
+}
+
+bool DecodeState(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
+    size_t end = 0;
+    return DecodeRecord(bytes, rec, codec, nullptr, end);
+}
+
+LoadOutcome DecodeFile(const std::string& bytes, StateRecord& rec, TextCodec& codec) {
+    const std::optional<FoundExtension> found = FindExtension(bytes);
+    size_t end = 0;
+    if (found && found->recordLength == found->at) {
+        // The block names this record: the record must be what it was when
+        // the block was written after it.
+        const std::string_view record = std::string_view(bytes).substr(0, found->at);
+        if (Checksum(record) != found->recordChecksum ||
+            !DecodeRecord(record, rec, codec, &found->block.texts, end) || end != record.size())
+            return LoadOutcome::Damaged;
+        TakeValues(found->block.values, rec.Settings);
+        return LoadOutcome::Loaded;
+    }
+    // No block, or one written after another record (ignored): the record
+    // as it stands. The program writes nothing else after it, so any other
+    // bytes there mean the file was damaged (zeroed, cut, overwritten).
+    if (!DecodeRecord(bytes, rec, codec, nullptr, end)) return LoadOutcome::Damaged;
+    const std::string_view rest = std::string_view(bytes).substr(end);
+    return rest.empty() || LooksLikeExtension(rest) ? LoadOutcome::Loaded : LoadOutcome::Damaged;
 }
 
 std::string DataFilePath(const std::string& programFolder) {
     return programFolder + "\\" + kDataFileName;
 }
 
-bool LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record) {
+LoadOutcome LoadState(FileSystem& fs, TextCodec& codec, const std::string& path, StateRecord& record) {
+    if (!fs.FileExists(path)) return LoadOutcome::Missing;
     std::string bytes;
-    return fs.FileExists(path) && fs.ReadWholeFile(path, bytes) && DecodeState(bytes, record, codec);
+    if (!fs.ReadWholeFile(path, bytes)) return LoadOutcome::Damaged;
+    return DecodeFile(bytes, record, codec);
 }
 
 bool WriteStateFile(FileSystem& fs, TextCodec& codec, const std::string& path, const StateRecord& record) {
     const std::string temp = path + ".tmp";
-    if (fs.WriteNewFile(temp, EncodeState(record, codec)) && fs.ReplaceFile(temp, path)) return true;
+    if (fs.WriteNewFile(temp, EncodeFile(record, codec)) && fs.ReplaceKeepingOld(temp, path, path + kBackupSuffix))
+        return true;
     fs.DeleteFile(temp);  // the old file is untouched; leave no half-written copy
     return false;
 }

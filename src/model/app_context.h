@@ -44,6 +44,7 @@ enum : int32_t { kOsWin32s = 0, kOsWin95 = 1, kOsWin98 = 2, kOsNt3 = 3, kOsNt4 =
 struct RuntimeState {
     int32_t OsKind = kOsNt5;
     bool FirstRun = false;
+    std::string StartNotice;  // what the start banner must also say (a data file kept aside)
     std::array<int16_t, 4> PadCommands{9, 1, 0, 8};  // previous, play/pause, stop, next
     bool Quitting = false;
     bool CancelRequested = false;

@@ -54,6 +54,12 @@ struct WatchFolderSet {
     bool operator==(const WatchFolderSet&) const = default;
 };
 
+// A setting beyond the record, as the block after the record keeps it.
+struct NamedValue {
+    std::string name, value;
+    bool operator==(const NamedValue&) const = default;
+};
+
 struct Settings {
     int16_t WindowLeft = 0;
     int16_t WindowTop = 0;
@@ -84,6 +90,13 @@ struct Settings {
     VBool MatchTrackName = kFalse;
     VBool MatchAlbum = kFalse;
     VBool MatchComment = kFalse;
+
+    // Beyond the record: named values in the block after it, each written
+    // only when it differs from its default here.
+    VBool PreferId3v2 = kTrue;  // a field of the ID3v2 tag before the ID3v1 one
+    // Named values this version does not know (a newer one's), kept as
+    // they came so that they survive a save.
+    std::vector<NamedValue> OtherValues;
     bool operator==(const Settings&) const = default;
 };
 

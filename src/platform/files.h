@@ -68,6 +68,9 @@ public:
     virtual bool WriteNewFile(const std::string& path, const std::string& bytes) = 0;
     // Moves `from` over `to`, replacing `to` in one step when it exists.
     virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+    // The same, and an existing `to` becomes `backup` (replacing it); `to`
+    // exists throughout, as the old file or the new one.
+    virtual bool ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     // Renames a file; fails when `to` exists.
     virtual bool RenameFile(const std::string& from, const std::string& to) = 0;

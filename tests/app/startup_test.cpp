@@ -84,7 +84,9 @@ TEST(Core_StartUp, FirstStartUsesDefaultsOpensReadmeAndWritesTheFile) {
     EXPECT_EQ(app.window.events.back(), "show");
 }
 
-TEST(Core_StartUp, ForeignOrBrokenFilesAreTreatedAsAFirstStart) {
+// The file is kept beside the new one under its own name, and the start
+// banner says so.
+TEST(Core_StartUp, ForeignOrBrokenFilesAreTreatedAsAFirstStartAndKeptAside) {
     struct Case { const char* name; std::string (*make)(TestApp&); } cases[] = {
         {"version 3.1", [](TestApp& a) { return StoredFile(a, [](StateRecord& r) { r.Version = "3.1"; }); }},
         {"version with trailing blank", [](TestApp& a) { return StoredFile(a, [](StateRecord& r) { r.Version = "3.10 "; }); }},
@@ -95,11 +97,24 @@ TEST(Core_StartUp, ForeignOrBrokenFilesAreTreatedAsAFirstStart) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TestApp app;
-        app.files.files[app.DataPath()] = c.make(app);
+        const std::string bad = c.make(app);
+        app.files.files[app.DataPath()] = bad;
         StartUp(app.ctx);
         ExpectFirstStart(app);
         EXPECT_EQ(app.ctx.live.PlayCount, 0);
+        EXPECT_EQ(app.files.files[app.DataPath() + ".broken"], bad);
+        EXPECT_FALSE(app.files.files.count(app.DataPath() + ".bak"));
+        MainTick(app.ctx);
+        EXPECT_EQ(app.ctx.run.MessageText,
+                  "Tunewhistle version 3.10\r\n検索するフォルダの設定をしてください\r\n"
+                  "dat を読み込めなかったため、dat.broken として残しました");
     }
+    // A first start has nothing to keep and nothing to say.
+    TestApp fresh;
+    StartUp(fresh.ctx);
+    MainTick(fresh.ctx);
+    EXPECT_FALSE(fresh.files.files.count(fresh.DataPath() + ".broken"));
+    EXPECT_EQ(fresh.ctx.run.MessageText, "Tunewhistle version 3.10\r\n検索するフォルダの設定をしてください");
 }
 
 TEST(Core_StartUp, AValidFileIsLoadedAndLeftAsItIs) {
@@ -153,7 +168,7 @@ TEST(Core_StartUp, OlderSystemsRunWithoutTranslucencyAndSaveItSo) {
     EXPECT_EQ(app.ctx.win.Opacity, -1.0f);  // the window is never made transparent
     ExitProgram(app.ctx);
     StateRecord saved;
-    ASSERT_TRUE(LoadState(app.files, app.codec, app.DataPath(), saved));
+    ASSERT_EQ(LoadState(app.files, app.codec, app.DataPath(), saved), LoadOutcome::Loaded);
     EXPECT_EQ(saved.Settings.UseTransparency, kFalse);
 }
 
@@ -238,8 +253,9 @@ protected:
 TEST_F(Core_Exit, SavesStopsEveryTimerAndUnloads) {
     RequestExit();
     StateRecord saved;
-    ASSERT_TRUE(LoadState(app.files, app.codec, app.DataPath(), saved));
+    ASSERT_EQ(LoadState(app.files, app.codec, app.DataPath(), saved), LoadOutcome::Loaded);
     EXPECT_EQ(saved.Settings.Keyword, "changed");
+    EXPECT_EQ(app.files.files[app.DataPath() + ".bak"], stored);  // the previous generation, byte for byte
     EXPECT_TRUE(app.ctx.run.Quitting);
     EXPECT_TRUE(app.ctx.run.CancelRequested);
     EXPECT_TRUE(app.boxes.shown.empty());
@@ -277,7 +293,7 @@ TEST_F(Core_Exit, AFailedSaveAsksAndNoKeepsTheProgramRunning) {
     RequestExit();
     EXPECT_TRUE(app.window.unloaded);
     StateRecord saved;
-    ASSERT_TRUE(LoadState(app.files, app.codec, app.DataPath(), saved));
+    ASSERT_EQ(LoadState(app.files, app.codec, app.DataPath(), saved), LoadOutcome::Loaded);
     EXPECT_EQ(saved.Settings.Keyword, "changed");
 }
 

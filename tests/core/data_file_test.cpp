@@ -340,9 +340,10 @@ protected:
 TEST_F(DataFileSave, ReplacesTheFileOnlyWhenTheNewOneIsComplete) {
     EXPECT_TRUE(WriteStateFile(fs, codec, path, DefaultRecord()));
     EXPECT_EQ(fs.files[path], EncodeState(DefaultRecord(), codec));
-    EXPECT_EQ(fs.files.size(), 1u);  // no temporary file left
+    EXPECT_EQ(fs.files[path + ".bak"], old);  // the previous generation
+    EXPECT_EQ(fs.files.size(), 2u);  // no temporary file left
     StateRecord back;
-    EXPECT_TRUE(LoadState(fs, codec, path, back));
+    EXPECT_EQ(LoadState(fs, codec, path, back), LoadOutcome::Loaded);
     EXPECT_EQ(back, DefaultRecord());
 }
 
@@ -369,11 +370,11 @@ TEST_F(DataFileSave, AReadOnlyFileIsNotReplaced) {
 
 TEST_F(DataFileSave, LoadFailsForMissingUnreadableOrMalformedFiles) {
     StateRecord out;
-    EXPECT_FALSE(LoadState(fs, codec, "C:\\app\\none", out));
-    EXPECT_FALSE(LoadState(fs, codec, path, out));  // "previous file" is no record
+    EXPECT_EQ(LoadState(fs, codec, "C:\\app\\none", out), LoadOutcome::Missing);
+    EXPECT_EQ(LoadState(fs, codec, path, out), LoadOutcome::Damaged);  // "previous file" is no record
     fs.files[path] = EncodeState(RichRecord(), codec);
     fs.failOn = {"read"};
-    EXPECT_FALSE(LoadState(fs, codec, path, out));
+    EXPECT_EQ(LoadState(fs, codec, path, out), LoadOutcome::Damaged);
 }
 
 }  // namespace

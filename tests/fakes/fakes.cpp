@@ -34,13 +34,29 @@ bool MemoryFileSystem::ReplaceFile(const std::string& from, const std::string& t
     return true;
 }
 
+bool MemoryFileSystem::ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) {
+    log.push_back("replace " + from + " -> " + to + ", keeping " + backup);
+    if (failOn.count("replace") || readOnly.count(to) || !files.count(from)) return false;
+    if (files.count(to)) files[backup] = files[to];
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+}
+
 bool MemoryFileSystem::DeleteFile(const std::string& path) {
     log.push_back("delete " + path);
     if (failOn.count("delete") || readOnly.count(path)) return false;
     return files.erase(path) > 0;
 }
 
-bool MemoryFileSystem::RenameFile(const std::string& from, const std::string& to) {
+// A path as Windows takes it: no dot or blank at the end of its last name.
+std::string MemoryFileSystem::AsNamed(std::string path) const {
+    while (windowsNames && !path.empty() && (path.back() == '.' || path.back() == ' ')) path.pop_back();
+    return path;
+}
+
+bool MemoryFileSystem::RenameFile(const std::string& from, const std::string& typed) {
+    const std::string to = AsNamed(typed);
     log.push_back("rename " + from + " -> " + to);
     if (failOn.count("rename") || !files.count(from) || files.count(to)) return false;
     files[to] = files[from];
@@ -65,7 +81,8 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
-bool MemoryFileSystem::FindEntries(const std::string& pattern, std::vector<FindEntry>& out) {
+bool MemoryFileSystem::FindEntries(const std::string& typed, std::vector<FindEntry>& out) {
+    const std::string pattern = AsNamed(typed);
     patterns.push_back(pattern);
     out.clear();
     const size_t slash = pattern.rfind('\\');

@@ -61,11 +61,14 @@ public:
     bool ReadWholeFile(const std::string& path, std::string& bytes) override;
     bool WriteNewFile(const std::string& path, const std::string& bytes) override;
     bool ReplaceFile(const std::string& from, const std::string& to) override;
+    bool ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) override;
     bool DeleteFile(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     // Folders, by full path without a trailing backslash, with attributes.
     std::map<std::string, uint32_t> dirs;
     std::map<std::string, uint32_t> fileAttributes;  // default: archive
+    bool windowsNames = false;  // renames and listings drop a trailing dot or blank, as Windows does
+    std::string AsNamed(std::string path) const;
     std::vector<std::string> patterns;               // every FindEntries asked
 
     void AddDir(const std::string& path, uint32_t extra = 0) { dirs[path] = kAttrDirectory | extra; }

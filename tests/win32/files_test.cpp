@@ -231,8 +231,17 @@ TEST(Win32_DataFile, SaveRoundTripsAndRespectsReadOnlyFile) {
     rec.Settings.Keyword = "guitar";
     ASSERT_TRUE(WriteStateFile(fs, codec, path, rec));
     StateRecord back;
-    ASSERT_TRUE(LoadState(fs, codec, path, back));
+    ASSERT_EQ(LoadState(fs, codec, path, back), LoadOutcome::Loaded);
     EXPECT_EQ(back, rec);
+
+    // A second save keeps the first generation beside it, byte for byte,
+    // and a name the code page lacks comes back whole.
+    const std::string first = ReadRaw(path);
+    rec.Settings.Keyword = "소녀시대";
+    ASSERT_TRUE(WriteStateFile(fs, codec, path, rec));
+    EXPECT_EQ(ReadRaw(path + kBackupSuffix), first);
+    ASSERT_EQ(LoadState(fs, codec, path, back), LoadOutcome::Loaded);
+    EXPECT_EQ(back.Settings.Keyword, "소녀시대");
 
     const std::string before = ReadRaw(path);
     ASSERT_TRUE(SetReadOnly(path, true));

@@ -60,7 +60,7 @@ TEST(Win32_Window, StartsUpAndEndsThroughTheMainTimer) {
     EXPECT_TRUE(prog.ctx->run.Quitting);
 
     StateRecord saved;
-    ASSERT_TRUE(LoadState(prog.files, prog.codec, dir / "dat", saved));
+    ASSERT_EQ(LoadState(prog.files, prog.codec, dir / "dat", saved), LoadOutcome::Loaded);
     EXPECT_EQ(saved.Settings.Keyword, "after exit");
 }
 

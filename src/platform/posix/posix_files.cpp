@@ -128,6 +128,22 @@ bool PosixFileSystem::ReplaceFile(const std::string& from, const std::string& to
     return std::rename(Native(from).c_str(), Native(to).c_str()) == 0;
 }
 
+bool PosixFileSystem::ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) {
+    struct stat st {};
+    if (::stat(Native(to).c_str(), &st) == 0) {
+        if ((st.st_mode & S_IWUSR) == 0) return false;
+        // A second name for the old file first, so that `to` never goes
+        // missing between the two renames.
+        const std::string link = Native(backup) + ".new";
+        ::unlink(link.c_str());
+        if (::link(Native(to).c_str(), link.c_str()) != 0 || std::rename(link.c_str(), Native(backup).c_str()) != 0) {
+            ::unlink(link.c_str());
+            return false;
+        }
+    }
+    return std::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+}
+
 bool PosixFileSystem::DeleteFile(const std::string& path) {
     return ::unlink(Native(path).c_str()) == 0;
 }

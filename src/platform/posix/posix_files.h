@@ -14,6 +14,7 @@ public:
     bool ReadWholeFile(const std::string& path, std::string& bytes) override;
     bool WriteNewFile(const std::string& path, const std::string& bytes) override;
     bool ReplaceFile(const std::string& from, const std::string& to) override;
+    bool ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) override;
     bool DeleteFile(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool FindEntries(const std::string& pattern, std::vector<FindEntry>& out) override;

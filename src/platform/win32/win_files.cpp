@@ -96,6 +96,16 @@ bool WinFileSystem::ReplaceFile(const std::string& from, const std::string& to) 
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool WinFileSystem::ReplaceKeepingOld(const std::string& from, const std::string& to, const std::string& backup) {
+    const std::wstring target = Widen(to);
+    if (IsReadOnlyFile(target)) return false;
+    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) return ReplaceFile(from, to);
+    // The old file becomes the backup and the new one takes its name in one
+    // call; the name never goes missing.
+    return ::ReplaceFileW(target.c_str(), Widen(from).c_str(), Widen(backup).c_str(), REPLACEFILE_WRITE_THROUGH,
+                          nullptr, nullptr) != 0;
+}
+
 bool WinFileSystem::DeleteFile(const std::string& path) {
     return DeleteFileW(Widen(path).c_str()) != 0;
 }

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     tw::PosixFileSystem files;
     tw::IconvCodec codec("CP932");
     tw::StateRecord rec;
-    if (!tw::LoadState(files, codec, argv[1], rec)) {
+    if (tw::LoadState(files, codec, argv[1], rec) != tw::LoadOutcome::Loaded) {
         std::fprintf(stderr, "dump_dat: %s is no data file\n", argv[1]);
         return 1;
     }

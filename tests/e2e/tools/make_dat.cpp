@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         tw::Registration reg = tw::RegistrationOf(ctx);
         if (!tw::RegisterRoot(reg, unixRoot, true)) return 1;
         const int16_t r = static_cast<int16_t>(ctx.live.Library.RootCount - 1);
-        tw::ReadRootTags(ctx.live.Library, files, codec, tw::JobOf(ctx), r);
+        tw::ReadRootTags(ctx.live.Library, files, codec, tw::JobOf(ctx), r, true);
         tw::RootEntry& root = ctx.live.Library.LibraryRoots[r];
         root.Path = "Z:" + unixRoot;
         tw::WatchFolderSet& set = s.WatchFolderSet;
