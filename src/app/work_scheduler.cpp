@@ -42,7 +42,8 @@ void RegisterFolders(AppContext& ctx) {
 void ReadAllTags(AppContext& ctx) {
     const int16_t roots = ctx.live.Library.RootCount;
     for (int16_t r = 0; r < roots; ++r) {
-        ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, JobOf(ctx), r);
+        ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, JobOf(ctx), r,
+                     ctx.live.Settings.PreferId3v2 != 0);
         if (ctx.run.CancelRequested) break;
     }
     ctx.run.AppState = ctx.run.CancelRequested ? 47 : 48;

@@ -29,22 +29,16 @@ std::string Field(TextCodec& codec, const std::string& block, size_t at, size_t 
     return text.substr(b, e - b + 1);
 }
 
-// The data file holds its texts in the code page: a character it cannot
-// hold becomes the code page's replacement now, as it would on the next
-// start, so what is searched and shown does not change across a restart.
-std::string AsStored(TextCodec& codec, std::string text) {
-    if (!IsAsciiText(text.data(), text.size())) text = codec.FromAnsi(codec.ToAnsi(text));
-    return text;
-}
-
-// A file without the end block: the texts of the ID3v2 tag at its front.
-bool ReadFrontTag(ByteSource& file, TextCodec& codec, TagBlock& tag) {
+// The texts of the ID3v2 tag at the file's front over the fields they
+// have, whole: a tagger that writes both tags fills the ID3v1 block with
+// its own lossy copy ("?????" for what the code page lacks, cut at 30
+// bytes). False when there is no such tag.
+bool TakeFrontTag(ByteSource& file, TagBlock& tag) {
     Id3v2Text v2;
     if (!ReadId3v2(file, v2)) return false;
-    tag.Title = AsStored(codec, std::move(v2.Title));
-    tag.Artist = AsStored(codec, std::move(v2.Artist));
-    tag.Album = AsStored(codec, std::move(v2.Album));
-    tag.Comment = AsStored(codec, std::move(v2.Comment));
+    for (auto [field, value] : {std::pair{&tag.Title, &v2.Title}, {&tag.Artist, &v2.Artist},
+                                {&tag.Album, &v2.Album}, {&tag.Comment, &v2.Comment}})
+        if (!value->empty()) *field = std::move(*value);
     return true;
 }
 
@@ -66,7 +60,7 @@ std::string CutAtNul(const std::string& text) {
     return nul == std::string::npos ? text : text.substr(0, nul);
 }
 
-bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag) {
+bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag, bool preferId3v2) {
     tag = TagBlock{};
     if (path.find_first_not_of(' ') == std::string::npos || !EndsWithMp3(path)) return false;
     const std::unique_ptr<ByteSource> file = fs.OpenRead(path);
@@ -74,7 +68,7 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
     const uint64_t size = file->Size();
     std::string block;
     if (size >= kTagSize && !file->ReadAt(size - kTagSize, kTagSize, block)) return false;
-    if (block.size() != kTagSize || block.compare(0, 3, "TAG") != 0) return ReadFrontTag(*file, codec, tag);
+    if (block.size() != kTagSize || block.compare(0, 3, "TAG") != 0) return TakeFrontTag(*file, tag);
     tag.Marker = Field(codec, block, 0, 3);
     tag.Title = Field(codec, block, 3, 30);
     tag.Artist = Field(codec, block, 33, 30);
@@ -82,10 +76,12 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
     tag.Year = Field(codec, block, 93, 4);
     tag.Comment = Field(codec, block, 97, 30);
     tag.Genre = static_cast<uint8_t>(block[127]);
+    if (preferId3v2) TakeFrontTag(*file, tag);
     return true;
 }
 
-void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r) {
+void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r,
+                  bool preferId3v2) {
     std::string path;  // reused: one buffer for every file's path
     for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
         RootEntry& root = lib.LibraryRoots[r];
@@ -99,7 +95,7 @@ void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const Job
         }
         path += track.FileName;
         TagBlock tag;
-        ReadTag(fs, codec, path, tag);  // empty fields when none
+        ReadTag(fs, codec, path, tag, preferId3v2);  // empty fields when none
         // Writing texts appends a block; a file without a tag whose track
         // has none either is left as it is.
         const bool hadTags = !track.Title.empty() || !track.Artist.empty() || !track.Album.empty() ||

@@ -20,15 +20,18 @@ struct TagBlock {
 // Reads the tag of the file at `path`: the version 1 block at its end, or
 // when its last 128 bytes do not start with "TAG" (audio data is no tag),
 // the title, artist, album and comment of a version 2 tag at its front,
-// with no marker, year or genre. False (and an empty block) when the name
-// does not end in ".mp3" in any case, the file cannot be read, or it has
-// neither tag.
-bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag);
+// with no marker, year or genre. With `preferId3v2`, a file that has both
+// takes each of those four fields from its version 2 tag where that has
+// it, and from the version 1 block otherwise. Texts are whole UTF-8.
+// False (and an empty block) when the name does not end in ".mp3" in any
+// case, the file cannot be read, or it has neither tag.
+bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag, bool preferId3v2 = true);
 
 // Fills the tag fields of every track of root r, counting each file in the
 // root's TagsRead and in TagsReadCount. Yields after each file and returns
 // as soon as the job is stopped.
-void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r);
+void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r,
+                  bool preferId3v2);
 
 // The text up to its first NUL, or all of it.
 std::string CutAtNul(const std::string& text);

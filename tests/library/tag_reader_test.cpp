@@ -41,7 +41,9 @@ class Library_Tags : public ::testing::Test {
 protected:
     TestApp app;
     TagBlock tag;
-    bool Read(const std::string& path) { return ReadTag(app.files, app.codec, path, tag); }
+    bool Read(const std::string& path, bool preferId3v2 = true) {
+        return ReadTag(app.files, app.codec, path, tag, preferId3v2);
+    }
 };
 
 TEST_F(Library_Tags, FieldsAreCutAtNulAndTrimmed) {
@@ -84,17 +86,10 @@ TEST_F(Library_Tags, AFileWithoutTheEndBlockGivesItsFrontTag) {
     EXPECT_EQ(tag.Album, "盤");
     EXPECT_EQ(tag.Marker, "");
 
-    // With both, the end block is read exactly as before.
-    app.files.AddFile("C:\\both.mp3", FrontTag({{"TIT2", "Front"}, {"TPE1", "Front band"}}) + audio + Block("Back"));
-    ASSERT_TRUE(Read("C:\\both.mp3"));
-    EXPECT_EQ(tag.Title, "Back");
-    EXPECT_EQ(tag.Artist, "");
-
-    // Characters the data file's code page lacks become its replacement now.
+    // Texts stay whole, whatever the code page holds.
     app.files.AddFile("C:\\latin.mp3", FrontTag({{"TIT2", "Café 𝄞"}}) + audio);
     ASSERT_TRUE(Read("C:\\latin.mp3"));
-    EXPECT_EQ(tag.Title, app.codec.FromAnsi(app.codec.ToAnsi("Café 𝄞")));
-    EXPECT_NE(tag.Title, "Café 𝄞");
+    EXPECT_EQ(tag.Title, "Café 𝄞");
 
     // A front tag alone in a file shorter than an end block.
     app.files.AddFile("C:\\tiny.mp3", FrontTag({{"TPE1", "Tiny"}}));
@@ -103,6 +98,33 @@ TEST_F(Library_Tags, AFileWithoutTheEndBlockGivesItsFrontTag) {
     // A front tag with no text is no tag.
     app.files.AddFile("C:\\empty.mp3", FrontTag({{"TIT2", ""}}) + audio);
     EXPECT_FALSE(Read("C:\\empty.mp3"));
+}
+
+// A tagger that writes both tags leaves its own lossy copy in the end
+// block: "?" for each character the code page lacks.
+TEST_F(Library_Tags, WithBothTagsEachFieldComesFromVersion2WhenPreferred) {
+    const std::string audio(3000, '\x55');
+    app.files.AddFile("C:\\both.mp3", FrontTag({{"TIT2", "소녀시대"}, {"TPE1", "Front band"}}) + audio +
+                                           Block("????", "Back band", "Album from v1", "v1 comment"));
+    struct Case { bool prefer; const char *title, *artist, *album, *comment; } cases[] = {
+        {true, "소녀시대", "Front band", "Album from v1", "v1 comment"},  // no album or comment frame
+        {false, "????", "Back band", "Album from v1", "v1 comment"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Read("C:\\both.mp3", c.prefer));
+        EXPECT_EQ(tag.Title, c.title) << c.prefer;
+        EXPECT_EQ(tag.Artist, c.artist) << c.prefer;
+        EXPECT_EQ(tag.Album, c.album) << c.prefer;
+        EXPECT_EQ(tag.Comment, c.comment) << c.prefer;
+        EXPECT_EQ(tag.Marker, "TAG");
+    }
+    // A file with the end block alone reads as ever, either way.
+    app.files.AddFile("C:\\v1.mp3", audio + Block("Only v1"));
+    for (bool prefer : {true, false}) {
+        ASSERT_TRUE(Read("C:\\v1.mp3", prefer));
+        EXPECT_EQ(tag.Title, "Only v1");
+    }
+
 }
 
 TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
@@ -117,7 +139,7 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     AppendCapped(lib.LibraryRoots, lib.RootCount, root);
     app.files.AddFile("C:\\m\\1.mp3", Block("One", "Band"));
     app.files.AddFile("C:\\m\\sub\\3.mp3", Block("Three"));
-    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0);
+    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0, true);
     const RootEntry& r = lib.LibraryRoots[0];
     EXPECT_EQ(r.Tracks[0].Title, "One");
     EXPECT_EQ(r.Tracks[0].Artist, "Band");
@@ -134,7 +156,7 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     lib.TagsReadCount = 0;
     app.pump.yields = 0;
     app.pump.at[2] = [&] { app.ctx.run.CancelRequested = true; };
-    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0);
+    ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0, true);
     EXPECT_EQ(lib.TagsReadCount, 2);
     EXPECT_EQ(lib.LibraryRoots[0].Tracks[2].Title, "kept");
 }
