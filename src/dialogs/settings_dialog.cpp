@@ -7,7 +7,6 @@
 #include "model/version.h"
 #include "platform/dialog_host.h"
 #include "platform/message_box.h"
-#include "platform/text_codec.h"
 #include "window/window_layout.h"
 
 namespace tw {
@@ -20,9 +19,6 @@ const char kNoTarget[] = "検索対象が一つも選ばれていません。最
 const char kDuplicates[] =
     "フォルダ（子フォルダ）の二重登録はできません。二重登録を自動的に削除しますか？";
 const char kSubfolders[] = "子フォルダも読み込みますか？";
-const char kNotStorable[] =
-    "このフォルダの名前には、設定ファイルに保存できない文字が含まれています。"
-    "別のフォルダを選んでください。";
 
 // The setting a check box edits (Ch (7) shows UseTransparency inverted).
 template <class S>
@@ -192,6 +188,7 @@ bool FoldersDiffer(const Settings& a, const Settings& b) {
     const WatchFolderSet &x = a.WatchFolderSet, &y = b.WatchFolderSet;
     if (x.WatchFolderCount != y.WatchFolderCount) return true;
     if ((a.UseTagInfo != 0) != (b.UseTagInfo != 0)) return true;
+    if ((a.PreferId3v2 != 0) != (b.PreferId3v2 != 0)) return true;  // other tag texts
     for (int i = 0; i < x.WatchFolderCount; ++i) {
         const WatchFolder &p = x.WatchFolders[i], &q = y.WatchFolders[i];
         if (p.Path != q.Path || (p.IncludeSubfolders != 0) != (q.IncludeSubfolders != 0)) return true;
@@ -245,13 +242,6 @@ void SettingsDialog::OnAddFolder(SettingsDialogUi& ui) {
     if (path.empty()) return;
     path = AsciiLower(path);
     if (path.back() != '\\') path += '\\';
-    // The data file keeps paths in the system's code page: a name it cannot
-    // hold would come back as another folder.
-    TextCodec& codec = *ctx_.platform.codec;
-    if (codec.FromAnsi(codec.ToAnsi(path)) != path) {
-        ui.Ask(kNotStorable, BoxIcon::Exclamation, BoxButtons::Ok);
-        return;
-    }
     const BoxAnswer answer = ui.Ask(kSubfolders, BoxIcon::Question, BoxButtons::YesNoCancel);
     if (answer == BoxAnswer::Cancel) return;
     WatchFolderSet& set = st_.WorkSettings.WatchFolderSet;

@@ -82,7 +82,7 @@ int CompareFolders(const WatchFolderSet& set, int j, int k);
 bool SearchTargetChosen(const Settings& s);
 
 // Whether the library must be registered again: the folders (count, paths
-// or sub-folder flags) or the use of tags changed.
+// or sub-folder flags), the use of tags or which tag is preferred changed.
 bool FoldersDiffer(const Settings& a, const Settings& b);
 
 // What the dialog shows, worked out from the copy being edited.
