@@ -51,10 +51,16 @@ void RenameIn(StoredArray<SearchHit>& list, int16_t count, const SearchHit& old,
 
 bool RenameCurrentFile(AppContext& ctx) {
     const SearchHit old = ctx.run.RenameItem;
-    const std::string newName = ctx.platform.window->BoxText();
-    if (!AcceptableName(newName)) return false;
+    const std::string typed = ctx.platform.window->BoxText();
+    if (!AcceptableName(typed)) return false;
     const std::string folder = old.RootPath + old.FolderPath;
-    if (!ctx.platform.files->RenameFile(folder + old.FileName, folder + newName)) return false;
+    FileSystem& fs = *ctx.platform.files;
+    if (!fs.RenameFile(folder + old.FileName, folder + typed)) return false;
+    // The name the file has now, as the system gives it: Windows drops a
+    // trailing dot or blank, and a change of case alone may not take.
+    std::string newName = typed;
+    if (std::vector<FindEntry> found; fs.FindEntries(folder + typed, found) && found.size() == 1)
+        newName = found[0].name;
 
     StateRecord& live = ctx.live;
     RenameIn(live.PlayList, live.PlayCount, old, newName);

@@ -160,6 +160,16 @@ TEST_F(Rename, AFileRenamedTwiceKeepsItsTagsAndItsPlaces) {
     EXPECT_EQ(ctx.live.Library.LibraryRoots[0].Tracks[2].Title, "t");
 }
 
+// The lists take the name the file has on disk, not the text typed.
+TEST_F(Rename, TheListsHoldTheNameTheSystemGaveTheFile) {
+    app.files.windowsNames = true;
+    app.files.AddDir("D:\\m");
+    ASSERT_TRUE(RenameTo(top, "z.mp3. "));
+    EXPECT_TRUE(app.files.files.count("D:\\m\\z.mp3"));
+    EXPECT_EQ(ctx.live.PlayList[0].FileName, "z.mp3");
+    EXPECT_EQ(Track(0, 0), "z.mp3");
+}
+
 TEST_F(Rename, AFailedOrRefusedRenameChangesNothing) {
     struct Case { const char* name; SearchHit item; std::string newName; bool reachesDisk; } cases[] = {
         {"name taken", inSub, "a.mp3", true},
