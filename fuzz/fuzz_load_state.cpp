@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the data-file reader, and writes back whatever it
-// accepts to check that an accepted record survives a round trip.
+// Feeds arbitrary bytes to the data-file reader (record and block), and
+// writes back whatever it accepts to check that it survives a round trip.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static tw::IconvCodec codec("CP932");
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     tw::StateRecord rec;
-    if (!tw::DecodeState(bytes, rec, codec)) return 0;
+    if (tw::DecodeFile(bytes, rec, codec) != tw::LoadOutcome::Loaded) return 0;
     tw::StateRecord again;
-    if (!tw::DecodeState(tw::EncodeState(rec, codec), again, codec)) std::abort();
+    if (tw::DecodeFile(tw::EncodeFile(rec, codec), again, codec) != tw::LoadOutcome::Loaded) std::abort();
     return 0;
 }

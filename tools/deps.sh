@@ -47,13 +47,18 @@ if ((${#missing[@]})); then
     as_root "${apt[@]}" install --no-install-recommends "${missing[@]}"
 fi
 
-# Wine takes its ANSI code page (932) from the locale, and needs the locale
-# to exist to store Japanese file names as UTF-8 on disk.
-if ! locale -a 2>/dev/null | grep -qixE 'ja_JP\.utf-?8'; then
-    echo "deps: generating the ja_JP.UTF-8 locale"
-    grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
-        echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
-    as_root locale-gen
-fi
+# Wine takes its ANSI code page from the locale (932 for Japanese, 1252 for
+# the Western test), and needs the locale to exist to store file names as
+# UTF-8 on disk.
+generate=0
+for loc in ja_JP en_US; do
+    if ! locale -a 2>/dev/null | grep -qixE "$loc\.utf-?8"; then
+        echo "deps: adding the $loc.UTF-8 locale"
+        grep -qx "$loc.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null ||
+            echo "$loc.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+        generate=1
+    fi
+done
+((generate == 0)) || as_root locale-gen
 
-echo "deps: ${#packages[@]} packages and the ja_JP.UTF-8 locale present"
+echo "deps: ${#packages[@]} packages and the ja_JP.UTF-8 and en_US.UTF-8 locales present"

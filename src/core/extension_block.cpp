@@ -71,6 +71,30 @@ private:
     size_t pos_ = 0;
 };
 
+// Strict UTF-8: no stray or overlong bytes, no surrogates, nothing past
+// U+10FFFF. A whole text goes to the wide APIs as it stands.
+bool IsUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        size_t len;
+        uint32_t cp, min;
+        if (c < 0x80) len = 1, cp = c, min = 0;
+        else if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
+        else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
+        else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
+        else return false;
+        if (len > s.size() - i) return false;
+        for (size_t k = 1; k < len; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (b & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
 }  // namespace
 
 uint64_t Checksum(std::string_view bytes) {
@@ -97,14 +121,8 @@ uint64_t Checksum(std::string_view bytes) {
     return h;
 }
 
-std::string EncodeExtension(const ExtensionBlock& block, std::string_view record) {
-    std::string out(kSignature, sizeof kSignature);
-    char version[2];
-    Store16(version, kFormatVersion);
-    out.append(version, 2);
-    Put32(out, 0);  // the length, once known
-    Put32(out, static_cast<uint32_t>(record.size()));
-    Put64(out, Checksum(record));
+std::string EncodeExtensionBody(const ExtensionBlock& block) {
+    std::string out;
     Put32(out, static_cast<uint32_t>(block.texts.size()));
     for (const WholeText& t : block.texts) {
         Put32(out, t.ordinal);
@@ -120,12 +138,27 @@ std::string EncodeExtension(const ExtensionBlock& block, std::string_view record
         Put32(out, static_cast<uint32_t>(v.value.size()));
         out += v.value;
     }
-    const uint32_t length = static_cast<uint32_t>(out.size() + kTailSize);
-    for (int i = 0; i < 4; ++i) out[10 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    return out;
+}
+
+std::string SealExtension(std::string_view body, std::string_view record) {
+    std::string out(kSignature, sizeof kSignature);
+    char version[2];
+    Store16(version, kFormatVersion);
+    out.append(version, 2);
+    const uint32_t length = static_cast<uint32_t>(kHeadSize + body.size() + kTailSize);
+    Put32(out, length);
+    Put32(out, static_cast<uint32_t>(record.size()));
+    Put64(out, Checksum(record));
+    out += body;
     Put64(out, Checksum(out));
     Put32(out, length);
     out.append(kSignature, sizeof kSignature);
     return out;
+}
+
+std::string EncodeExtension(const ExtensionBlock& block, std::string_view record) {
+    return SealExtension(EncodeExtensionBody(block), record);
 }
 
 std::optional<FoundExtension> FindExtension(std::string_view file) {
@@ -155,6 +188,7 @@ std::optional<FoundExtension> FindExtension(std::string_view file) {
         // In the order they were written: a later one never names an
         // earlier place.
         if (!found.block.texts.empty() && t.ordinal <= found.block.texts.back().ordinal) r.ok = false;
+        if (!IsUtf8(t.text)) r.ok = false;
         found.block.texts.push_back(std::move(t));
     }
     const uint32_t values = r.Count(kMinValue);

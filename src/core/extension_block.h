@@ -39,10 +39,15 @@ uint64_t Checksum(std::string_view bytes);
 // The block's bytes, to follow `record`.
 std::string EncodeExtension(const ExtensionBlock& block, std::string_view record);
 
-// The block that ends `file`, when there is one that is whole and of a
-// version this reader knows: it begins at `*at`, and names the record it
-// was written after by that record's length and checksum. Never allocates
-// more than the bytes could describe.
+// The two halves of that: the body (texts and values), and the body sealed
+// with the head and tail that tie it to `record`.
+std::string EncodeExtensionBody(const ExtensionBlock& block);
+std::string SealExtension(std::string_view body, std::string_view record);
+
+// The block that ends `file`, when there is one that is whole, of a
+// version this reader knows, and whose texts are all UTF-8: it begins at
+// `at`, and names the record it was written after by that record's length
+// and checksum. Never allocates more than the bytes could describe.
 struct FoundExtension {
     ExtensionBlock block;
     size_t at = 0;

@@ -176,5 +176,32 @@ TEST(DataFile_ExtensionBlock, ADamagedBlockIsNoBlock) {
     }
 }
 
+// Bodies whose checksum is right but whose contents no writer produces.
+TEST(DataFile_ExtensionBlock, ABodyNoWriterProducesIsNoBlock) {
+    auto text = [](uint32_t ordinal, std::string t) {
+        ExtensionBlock b;
+        b.texts = {{ordinal, std::move(t)}};
+        return EncodeExtensionBody(b);
+    };
+    std::string twoTexts = text(5, "a");
+    twoTexts[0] = 2;  // two texts announced
+    twoTexts.insert(twoTexts.size() - 4, text(5, "b").substr(4, 9));  // the second at the same place
+    const struct {
+        const char* what;
+        std::string body;
+    } cases[] = {
+        {"a text that is not UTF-8", text(1, "\xC3(")},
+        {"an overlong form", text(1, "\xC0\xAF")},
+        {"a surrogate", text(1, "\xED\xA0\x80")},
+        {"ordinals out of order", twoTexts},
+        {"more texts than bytes", std::string("\xFF\xFF\xFF\x0F", 4) + std::string(4, '\0')},
+        {"bytes after the values", text(1, "a") + "x"},
+        {"the values' count missing", text(1, "a").substr(0, 9)},
+    };
+    const std::string record = "record bytes";
+    ASSERT_TRUE(FindExtension(record + SealExtension(text(1, "\xC3\xB3"), record)));
+    for (const auto& c : cases) EXPECT_FALSE(FindExtension(record + SealExtension(c.body, record))) << c.what;
+}
+
 }  // namespace
 }  // namespace tw

@@ -13,16 +13,6 @@ start_program() {
         tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
 }
 
-# search WORD: types a keyword into the box and presses Enter.
-search() {
-    local main
-    main=$(tw_main_window) || return 1
-    tw_focus "$main"
-    timeout 10 xdotool key ctrl+a
-    timeout 10 xdotool type --delay 50 "$1"
-    timeout 5 xdotool key Return
-}
-
 registration_from_the_menu_reports_and_keeps_the_tree() {
     local dir ok=0 dump
     dir=$(tw_new_folder) || return 1
@@ -42,7 +32,7 @@ registration_from_the_menu_reports_and_keeps_the_tree() {
         tw_wait 30 tw_status_is '登録完了7個のファイルを登録し、タグ情報を読み込みました' || ok=1
 
     # Found by the artist its front tag names, and played: the only hit.
-    search frontline
+    tw_search frontline
     expect "the front-tagged file is not playing within 20 s (line0: $(tw_main_value line0))" \
         tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || ok=1
     expect_eq "$(tw_main_value line1)" 'only v2.mp3 ( front\\ )' "the file playing" || ok=1
@@ -69,7 +59,7 @@ several_hits_open_the_hit_menu_and_its_key_plays() {
     tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
     start_program "$dir" || return 1
 
-    search band
+    tw_search band
     # The menu opens where the pointer is.
     timeout 5 xdotool mousemove 420 335
     expect "the hit menu did not open by itself within 20 s" tw_wait 20 tw_menu_open || return 1
@@ -95,7 +85,7 @@ play_all_shuffle_rename_and_exit_saves_it_all() {
     tw_dat_with "$dir" left=300 top=300 autohide=0 keyword=mp3 music="$dir/music" || return 1
     start_program "$dir" || return 1
 
-    search band
+    tw_search band
     tw_wait 20 tw_menu_open || return 1
     timeout 5 xdotool key Escape
     tw_wait 10 tw_menu_closed

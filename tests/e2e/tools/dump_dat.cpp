@@ -20,12 +20,13 @@ std::string Entry(const tw::SearchHit& h) { return h.RootPath + "|" + h.FolderPa
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: dump_dat FILE\n");
+    // The code page the program ran in: 932 unless told otherwise.
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: dump_dat FILE [CODE-PAGE]\n");
         return 2;
     }
     tw::PosixFileSystem files;
-    tw::IconvCodec codec("CP932");
+    tw::IconvCodec codec(argc == 3 ? argv[2] : "CP932");
     tw::StateRecord rec;
     if (tw::LoadState(files, codec, argv[1], rec) != tw::LoadOutcome::Loaded) {
         std::fprintf(stderr, "dump_dat: %s is no data file\n", argv[1]);
