@@ -374,6 +374,31 @@ std::vector<std::string> NativeTrackPaths(const tw::TrackLibrary& lib) {
     return paths;
 }
 
+// Tags of every root, as registration reads them (ID3v2 preferred).
+void ReadAllRootTags(tw::AppContext& ctx) {
+    for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r)
+        tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r, true);
+}
+
+// The record with every tenth file name holding Hangul, which code page
+// 932 lacks: those names go whole into the block after the record.
+tw::StateRecord WithForeignTenth(const tw::StateRecord& plain) {
+    tw::StateRecord rec = plain;
+    int64_t n = 0;
+    for (tw::RootEntry& root : rec.Library.LibraryRoots.items) {
+        tw::TrackList tracks;
+        for (size_t i = 0; i < root.Tracks.size(); ++i) {
+            const tw::TrackView t = root.Tracks[i];
+            tw::TrackEntry e{std::string(t.FileName), t.FolderIndex, std::string(t.Title), std::string(t.Artist),
+                             std::string(t.Album), std::string(t.Comment)};
+            if (n++ % 10 == 0) e.FileName = "소녀 " + e.FileName;
+            tracks.Append(e);
+        }
+        root.Tracks = std::move(tracks);
+    }
+    return rec;
+}
+
 void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
                 std::vector<Row>& rows) {
     Host host;
@@ -444,7 +469,7 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
         o.runs,
         [&] {
             const uint64_t y0 = host.pump.yields;
-            for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r, true);
+            ReadAllRootTags(ctx);
             tagYields = host.pump.yields - y0;
         },
         [&] { tails = ReadTails(paths); },
@@ -494,10 +519,38 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
     std::string readBack;
     tw::StateRecord rec;
     Paired(
-        quickRuns, [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) == tw::LoadOutcome::Loaded && loaded; },
+        quickRuns,
+        [&] { loaded = tw::LoadState(host.files, host.codec, datPath, rec) == tw::LoadOutcome::Loaded && loaded; },
         [&] { PlainLoad(work + "/plain", readBack); }, [&] { rec = tw::StateRecord{}; }, loadMs,
         plainLoadMs);
     same = rec == RecordOf(ctx.live);
+
+    // The same library with a tenth of its names outside the code page,
+    // against the plain one.
+    const tw::StateRecord foreign = WithForeignTenth(RecordOf(ctx.live));
+    const std::string foreignNative = work + "/dat-foreign";
+    const std::string foreignBytes = tw::EncodeFile(foreign, host.codec);
+    host.files.WriteNewFile(ToProgramPath(foreignNative), foreignBytes);
+    bool foreignLoaded = true;
+    double foreignMs = 0, plainAgainMs = 0;
+    tw::StateRecord foreignBack;
+    Paired(
+        quickRuns,
+        [&] {
+            foreignLoaded = tw::LoadState(host.files, host.codec, ToProgramPath(foreignNative), foreignBack) ==
+                                tw::LoadOutcome::Loaded &&
+                            foreignLoaded;
+        },
+        [&] { tw::LoadState(host.files, host.codec, datPath, rec); },
+        [&] {
+            foreignBack = tw::StateRecord{};
+            rec = tw::StateRecord{};
+        },
+        foreignMs, plainAgainMs);
+    Check("load with foreign names: " + std::to_string(foreignBytes.size()) + " bytes (the block " +
+          std::to_string(foreignBytes.size() - tw::EncodeState(foreign, host.codec).size()) + "), " +
+          (foreignLoaded && foreignBack == foreign ? "loaded whole" : "NOT LOADED WHOLE"));
+    ::unlink(foreignNative.c_str());
 
     // Where the time of a save and a load goes, part by part.
     std::string fileBytes;
@@ -524,6 +577,8 @@ void TreePhases(const Options& o, const TreeInfo& tree, const std::string& work,
                     "write+fsync+rename of as many bytes"});
     rows.push_back({"load (LoadState)", loadMs, plainLoadMs, false, 6.0,
                     "open/read/close of as many bytes"});
+    rows.push_back({"load, 10 % foreign names", foreignMs, plainAgainMs, false, 1.5,
+                    "LoadState of the dat without them"});
 }
 
 // Tag reading over the tree where every other file has an ID3v2 tag alone
@@ -541,7 +596,7 @@ void FrontTagPhase(const Options& o, const TreeInfo& tree, std::vector<Row>& row
     int64_t found = 0;
     double tagMs = 0, bareMs = 0;
     Paired(
-        o.runs, [&] { for (int16_t r = 0; r < ctx.live.Library.RootCount; ++r) tw::ReadRootTags(ctx.live.Library, *ctx.platform.files, *ctx.platform.codec, tw::JobOf(ctx), r, true); },
+        o.runs, [&] { ReadAllRootTags(ctx); },
         [&] { found = ReadHeadsAndTails(paths); },
         [&] {
             auto& l = ctx.live.Library;

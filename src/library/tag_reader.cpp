@@ -76,7 +76,10 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
     tag.Year = Field(codec, block, 93, 4);
     tag.Comment = Field(codec, block, 97, 30);
     tag.Genre = static_cast<uint8_t>(block[127]);
-    if (preferId3v2) TakeFrontTag(*file, tag);
+    // Most files with a version 1 block have no front tag: a look at three
+    // bytes spares them the reader's first chunk.
+    std::string front;
+    if (preferId3v2 && file->ReadAt(0, 3, front) && front == "ID3") TakeFrontTag(*file, tag);
     return true;
 }
 
