@@ -12,6 +12,7 @@
 #include "playback/file_ops.h"
 #include "playback/play_list_ops.h"
 #include "playback/player.h"
+#include "window/type_ahead.h"
 #include "window/window_layout.h"
 
 namespace tw {
@@ -218,6 +219,11 @@ bool Step(AppContext& ctx) {
     case 50:
         live.Settings.Keyword = window.BoxText();
         run.Busy = true;
+        // Typed and searched already: the menu opens at once.
+        if (TakeTypeAheadResult(ctx, live.Settings.Keyword)) {
+            state = 58;
+            return true;
+        }
         window.SetTimerEnabled(TimerId::Next, true);
         run.MessageText = "検索中..." + std::string(kCrLf) + "0 個のファイルが見つかりました";
         state = 51;
@@ -399,6 +405,7 @@ void MainTick(AppContext& ctx) {
         run.InMainTick = false;
         return;
     }
+    TypeAheadTick(ctx);
     ShowStatus(ctx);
     if (internal) PlayerStep(ctx);
     run.InMainTick = false;

@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "playback/player.h"
+#include "window/keyboard.h"
 #include "window/visibility.h"
 #include "window/window_layout.h"
 
@@ -76,6 +77,7 @@ void StartUp(AppContext& ctx) {
 
     PlaceOnAMonitor(ctx);  // a monitor that was unplugged must not take the window with it
     ApplyWindowSettings(ctx);
+    ApplyKeyboard(ctx, true);
     if (ctx.live.Settings.UseTransparency) SetOpacity(ctx, 0.0f);
     ctx.platform.window->Show();
 }
@@ -120,6 +122,7 @@ void Form_Load(AppContext& ctx) {
 }
 
 void Form_Unload(AppContext& ctx) {
+    ReleaseKeyboard(ctx);
     RemoveHook(ctx);
     SetTrayIcon(ctx, TrayAction::Delete);
 }

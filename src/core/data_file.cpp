@@ -490,7 +490,16 @@ struct KnownValue {
 };
 const KnownValue kKnownValues[] = {
     {"PreferId3v2", [](const Settings& s) -> int32_t { return s.PreferId3v2; },
-     [](Settings& s, int32_t v) { s.PreferId3v2 = static_cast<VBool>(v); }},
+     [](Settings& s, int32_t v) { s.PreferId3v2 = ToVBool(v != 0); }},
+    {"Hotkey", [](const Settings& s) -> int32_t { return s.Hotkey; },
+     [](Settings& s, int32_t v) {
+         // A chord is a key and modifiers; anything else means no hotkey.
+         s.Hotkey = v >= 0 && v <= 0xFFF ? v : 0;
+     }},
+    {"MediaKeys", [](const Settings& s) -> int32_t { return s.MediaKeys; },
+     [](Settings& s, int32_t v) { s.MediaKeys = ToVBool(v != 0); }},
+    {"SearchAsYouType", [](const Settings& s) -> int32_t { return s.SearchAsYouType; },
+     [](Settings& s, int32_t v) { s.SearchAsYouType = ToVBool(v != 0); }},
 };
 
 // Named values are decimal numbers; anything else is not one of ours.

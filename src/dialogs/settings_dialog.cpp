@@ -38,7 +38,10 @@ auto& CheckSetting(S& s, int i) {
     case 11: return s.MatchTrackName;
     case 12: return s.MatchArtist;
     case 13: return s.MatchAlbum;
-    default: return s.MatchComment;
+    case 14: return s.MatchComment;
+    case 15: return s.MediaKeys;
+    case 16: return s.SearchAsYouType;
+    default: return s.PreferId3v2;
     }
 }
 
@@ -116,18 +119,24 @@ const std::vector<SettingsControl>& SettingsControls() {
         {K::Check, 5, "Else,720,1320,3255,255", "外部プレイヤーで一括再生しない"},
         {K::Check, 6, "Else,720,1560,3255,255", "テキスト部分を隠す"},
         {K::Check, 7, "Else,720,1800,3255,255", "ウィンドウの透明処理を無効にする"},
+        {K::Label, 8, "More,480,720,0,0", "ウィンドウを呼び出すホットキー"},
+        {K::Hotkey, 0, "More,720,1020,2655,315", ""},
+        {K::Check, 15, "More,720,1680,4455,255", "メディアキーで内部プレイヤーを操作する"},
+        {K::Check, 16, "More,720,1920,4455,255", "入力中に検索する"},
+        {K::Check, 17, "More,720,2160,4455,255", "タグは ID3v2 を ID3v1 より優先する"},
         {K::Ok, 0, "", "OK"},
         {K::Cancel, 0, "", "キャンセル"},
     };
     return controls;
 }
 
-const std::array<SettingsTab, 5>& SettingsTabs() {
-    static const std::array<SettingsTab, 5> tabs = {{{"mp3フォルダ", "Folder"},
-                                                     {"配色", "Color"},
-                                                     {"内部プレイヤー", "Play"},
-                                                     {"検索", "Search"},
-                                                     {"その他", "Else"}}};
+const std::array<SettingsTab, kSettingsTabCount>& SettingsTabs() {
+    static const std::array<SettingsTab, kSettingsTabCount> tabs = {{{"mp3フォルダ", "Folder"},
+                                                                     {"配色", "Color"},
+                                                                     {"内部プレイヤー", "Play"},
+                                                                     {"検索", "Search"},
+                                                                     {"その他", "Else"},
+                                                                     {"拡張設定", "More"}}};
     return tabs;
 }
 
@@ -215,7 +224,8 @@ SettingsView SettingsDialog::View(bool anyFolderSelected) const {
     }
     v.back = w.BackColor;
     v.line = w.TextColor;
-    for (int i = 0; i < 15; ++i) v.checks[i] = CheckSetting(w, i) != 0;
+    for (int i = 0; i < kSettingsCheckCount; ++i) v.checks[i] = CheckSetting(w, i) != 0;
+    v.hotkey = w.Hotkey;
     v.checks[7] = !v.checks[7];  // ticked means "no transparency"
     for (int i = 0; i < 5; ++i) v.mapping[i] = w.ButtonMap[i];
     v.deleteEnabled = w.WatchFolderSet.WatchFolderCount > 0 && anyFolderSelected;
@@ -226,13 +236,18 @@ SettingsView SettingsDialog::View(bool anyFolderSelected) const {
 }
 
 void SettingsDialog::OnCheck(int index, bool ticked) {
-    if (index < 0 || index > 14) return;
+    if (index < 0 || index >= kSettingsCheckCount) return;
     CheckSetting(st_.WorkSettings, index) = ToVBool(index == 7 ? !ticked : ticked);
 }
 
 void SettingsDialog::OnMapping(int index, int position) {
     if (index < 0 || index > 4 || position < 0 || position > 9) return;
     st_.WorkSettings.ButtonMap[index] = static_cast<int16_t>(position);
+}
+
+void SettingsDialog::OnHotkey(int32_t chord) {
+    // A key alone would be taken from every program: it needs a modifier.
+    st_.WorkSettings.Hotkey = chord > 0 && chord <= 0xFFF && (chord >> 8) != 0 && (chord & 0xFF) != 0 ? chord : 0;
 }
 
 void SettingsDialog::OnDefaultMapping() { st_.WorkSettings.ButtonMap = kDefaultButtonMap; }

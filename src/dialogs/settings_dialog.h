@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog: five tab pages that edit a copy of the settings,
+// The settings dialog: six tab pages that edit a copy of the settings,
 // stored only on OK after the search-target check and the removal of
 // folders registered twice. This is the dialog's logic; the platform's
 // window shows its controls and passes their events here.
@@ -20,7 +20,10 @@ enum class BoxButtons;
 enum class BoxIcon;
 
 // The dialog's controls. Each kind is an array: `index` is its element.
-enum class SettingsControlKind { Label, FolderList, Button, Swatch, Check, Combo, TabStrip, Ok, Cancel };
+enum class SettingsControlKind { Label, FolderList, Button, Swatch, Check, Combo, Hotkey, TabStrip, Ok, Cancel };
+
+constexpr int kSettingsTabCount = 6;
+constexpr int kSettingsCheckCount = 18;
 
 struct SettingsControl {
     SettingsControlKind kind;
@@ -39,7 +42,7 @@ struct SettingsTab {
     const char* caption;
     const char* key;
 };
-const std::array<SettingsTab, 5>& SettingsTabs();
+const std::array<SettingsTab, kSettingsTabCount>& SettingsTabs();
 
 // Client area, strip and buttons, in twips (15 to a pixel at 96 dpi).
 constexpr int kSettingsClientWidth = 6000, kSettingsClientHeight = 4545;
@@ -89,7 +92,8 @@ bool FoldersDiffer(const Settings& a, const Settings& b);
 struct SettingsView {
     std::vector<std::pair<std::string, bool>> folders;  // path, with sub-folders
     RgbColor back, line;
-    std::array<bool, 15> checks{};       // Ch (0) to Ch (14)
+    std::array<bool, kSettingsCheckCount> checks{};  // Ch (0) to Ch (17)
+    int32_t hotkey = 0;                  // the summoning chord, 0 for none
     std::array<int16_t, 5> mapping{};    // CB (0) to CB (4): the selected position
     bool deleteEnabled = false;          // Com (1)
     bool playerOptionsEnabled = false;   // Ch (1), Ch (2), CB (0..4), Com (4)
@@ -125,6 +129,9 @@ public:
     void OnCheck(int index, bool ticked);
     void OnMapping(int index, int position);
     void OnDefaultMapping();
+    // The hotkey control's chord (0: none; a key without a modifier is
+    // none too).
+    void OnHotkey(int32_t chord);
     void OnAddFolder(SettingsDialogUi& ui);
     void OnDeleteFolders(const std::vector<bool>& selectedRows);
     void OnPickColor(SettingsDialogUi& ui, bool background);

@@ -12,6 +12,8 @@
 #include "playback/play_list_ops.h"
 #include "playback/player.h"
 #include "window/window_layout.h"
+#include "window/keyboard.h"
+#include "window/type_ahead.h"
 
 namespace tw {
 
@@ -40,6 +42,8 @@ void OpenSettings(AppContext& ctx) {
         ctx.live.PlayList.Clear();
     }
     ApplyWindowSettings(ctx);
+    ApplyKeyboard(ctx, false);
+    DropTypeAheadResult(ctx);  // found with the old search targets
     if (run.FoldersChanged) run.AppState = 40;
 }
 

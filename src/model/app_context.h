@@ -86,6 +86,33 @@ struct RuntimeState {
     // at 32,767 entries.
     int32_t FilesOverLimit = 0;
     int32_t FoldersOverLimit = 0;
+
+    // The keyboard: the summoning chord and the media keys held as
+    // hotkeys (bit i: media key i), and whether the shell tells of the
+    // media keys pressed in other windows.
+    bool HotkeyHeld = false;
+    uint8_t MediaKeysHeld = 0;
+    bool ShellHookOn = false;
+};
+
+// A track of the library: root r, track t.
+struct TrackRef {
+    int16_t root = 0, track = 0;
+    bool operator==(const TrackRef&) const = default;
+};
+
+// Search as you type: the box's last change, and the result of the last
+// search of its text. The result lasts while the program rests and the
+// library stays as it is.
+struct TypeAheadState {
+    bool Pending = false;    // a change not searched yet
+    uint32_t ChangedAt = 0;  // when the box last changed
+    bool Composing = false;  // an IME composition is open
+    bool HaveResult = false;
+    std::string ResultText;  // the box text the result is of
+    std::vector<TrackRef> Matches;  // in library order, at most MaxHits
+    TrackRef Next;           // the first track the search did not look at
+    bool Done = false;       // it looked at every track
 };
 
 // The player engine's values; the status line and the lists read them.
@@ -117,6 +144,7 @@ struct AppContext {
     PlayerRuntime player;
     WindowRuntime win;
     SettingsDialogState settingsDialog;
+    TypeAheadState typeAhead;
     std::mt19937 random;
 };
 

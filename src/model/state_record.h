@@ -60,6 +60,13 @@ struct NamedValue {
     bool operator==(const NamedValue&) const = default;
 };
 
+// The modifier bits of a hotkey, in its second byte.
+enum : int32_t { kChordShift = 1, kChordControl = 2, kChordAlt = 4 };
+// Ctrl+Alt+Space: no character on any AltGr layout (AltGr types only on
+// the character keys), not the window menu's Alt+Space, and no IME's
+// switch (those take Ctrl+Space, Shift+Space, Alt+` or a key of their own).
+constexpr int32_t kDefaultHotkey = (kChordControl | kChordAlt) << 8 | 0x20;
+
 struct Settings {
     int16_t WindowLeft = 0;
     int16_t WindowTop = 0;
@@ -94,6 +101,12 @@ struct Settings {
     // Beyond the record: named values in the block after it, each written
     // only when it differs from its default here.
     VBool PreferId3v2 = kTrue;  // a field of the ID3v2 tag before the ID3v1 one
+    // The chord that summons the window from anywhere: the key's virtual
+    // key code in the low byte, kChordShift/Control/Alt in the next; 0 for
+    // none. Ctrl+Alt+Space by default.
+    int32_t Hotkey = kDefaultHotkey;
+    VBool MediaKeys = kTrue;         // the keyboard's media keys run the player
+    VBool SearchAsYouType = kFalse;  // search while typing, before Enter
     // Named values this version does not know (a newer one's), kept as
     // they came so that they survive a save.
     std::vector<NamedValue> OtherValues;

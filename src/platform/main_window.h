@@ -83,6 +83,16 @@ public:
     virtual bool BoxEnabled() = 0;
     virtual void FocusBox() = 0;
 
+    // Keys for the whole system. RegisterHotkey takes a chord (a virtual
+    // key, with kChordShift/Control/Alt in the second byte) as hotkey `id`
+    // until UnregisterHotkey; false when another program holds it. A held
+    // key's presses come as OnHotkey, once a press however long it is held.
+    virtual bool RegisterHotkey(int id, int32_t chord) = 0;
+    virtual void UnregisterHotkey(int id) = 0;
+    // Whether the shell is to tell of application commands (the media
+    // keys) that other windows leave unhandled; false when it will not.
+    virtual bool WatchShellCommands(bool on) = 0;
+
     virtual void AddTrayIcon(const std::string& tip) = 0;
     virtual void RemoveTrayIcon() = 0;
 

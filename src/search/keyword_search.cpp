@@ -164,6 +164,36 @@ bool MatchesAllWords(const SearchState& s, TextCodec& codec, const std::string& 
     return AllFound(UpperWords(s, codec), codec.ToUpper(text));
 }
 
+SearchHit HitOf(const TrackLibrary& lib, TrackRef ref) {
+    const RootEntry& root = lib.LibraryRoots[ref.root];
+    const TrackView track = root.Tracks[ref.track];
+    return SearchHit{root.Path, RelativeFolderPath(root.Folders[track.FolderIndex]), std::string(track.FileName)};
+}
+
+void NarrowMatches(const SearchState& s, const TrackLibrary& lib, const Settings& settings, TextCodec& codec,
+                   int limit, std::vector<TrackRef>& matches, TrackRef& next, bool& done) {
+    const std::vector<std::string> words = UpperWords(s, codec);
+    const FieldChoice choice = ChoiceOf(settings);
+    SearchText searchText(settings, choice, codec);
+    const auto matchesAt = [&](TrackRef at) {
+        const RootEntry& root = lib.LibraryRoots[at.root];
+        const std::string_view block = root.Tracks.Block(at.track);
+        const int16_t folderIndex = TrackList::NumberAfter(block.substr(2, TrackList::Count(block.data())));
+        return AllFound(words, searchText.Of(root, folderIndex, block, root.Tracks.Records()[at.track].ascii));
+    };
+    std::erase_if(matches, [&](TrackRef m) { return !matchesAt(m); });
+    if (s.SearchWordCount == 0) matches.clear();
+    done = s.SearchWordCount == 0;
+    for (; !done && next.root < lib.RootCount; next = TrackRef{static_cast<int16_t>(next.root + 1), 0}) {
+        const RootEntry& root = lib.LibraryRoots[next.root];
+        for (; next.track < root.TrackCount; ++next.track) {
+            if (static_cast<int>(matches.size()) >= limit) return;
+            if (matchesAt(next)) matches.push_back(next);
+        }
+    }
+    done = true;
+}
+
 void SearchTracks(SearchState& s, const TrackLibrary& lib, const Settings& settings, TextCodec& codec,
                   const JobControl& job, const std::string& keyword) {
     s.SearchHits.Clear();

@@ -91,6 +91,48 @@ TEST_F(DataFile_Extension, ANewerVersionsNamedValuesSurviveASave) {
     EXPECT_EQ(again.Settings.OtherValues, rec.Settings.OtherValues);
 }
 
+TEST_F(DataFile_Extension, KeyboardSettingsComeBackOrFallToTheirDefaults) {
+    StateRecord rec = Defaults();
+    EXPECT_EQ(rec.Settings.Hotkey, kDefaultHotkey);
+    EXPECT_EQ(rec.Settings.MediaKeys, kTrue);
+    EXPECT_EQ(rec.Settings.SearchAsYouType, kFalse);
+    rec.Settings.Hotkey = (kChordControl | kChordShift) << 8 | 'M';
+    rec.Settings.MediaKeys = kFalse;
+    rec.Settings.SearchAsYouType = kTrue;
+    StateRecord back;
+    ASSERT_EQ(Load(EncodeFile(rec, codec), back), LoadOutcome::Loaded);
+    EXPECT_EQ(back.Settings, rec.Settings);
+
+    // Values as a block might hold them: numbers only, a chord only in range.
+    const struct {
+        const char* name;
+        const char* value;
+        int32_t hotkey;
+        VBool media, typeAhead;
+    } cases[] = {
+        {"Hotkey", "0", 0, kTrue, kFalse},
+        {"Hotkey", "1604", 1604, kTrue, kFalse},
+        {"Hotkey", "-5", 0, kTrue, kFalse},
+        {"Hotkey", "99999", 0, kTrue, kFalse},
+        {"Hotkey", "Ctrl+M", kDefaultHotkey, kTrue, kFalse},
+        {"MediaKeys", "0", kDefaultHotkey, kFalse, kFalse},
+        {"SearchAsYouType", "-1", kDefaultHotkey, kTrue, kTrue},
+        {"SearchAsYouType", "1", kDefaultHotkey, kTrue, kTrue},
+    };
+    const StateRecord plain = Defaults();
+    const std::string record = EncodeState(plain, codec);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + "=" + c.value);
+        ExtensionBlock block;
+        block.values = {{c.name, c.value}};
+        StateRecord got;
+        ASSERT_EQ(Load(record + EncodeExtension(block, record), got), LoadOutcome::Loaded);
+        EXPECT_EQ(got.Settings.Hotkey, c.hotkey);
+        EXPECT_EQ(got.Settings.MediaKeys, c.media);
+        EXPECT_EQ(got.Settings.SearchAsYouType, c.typeAhead);
+    }
+}
+
 TEST_F(DataFile_Extension, ABlockWrittenAfterAnotherRecordIsIgnored) {
     const StateRecord plain = Defaults();
     StateRecord other = ForeignRecord();

@@ -57,13 +57,17 @@ TEST(Dialogs_LayoutTag, PageAndFourNumbersOrNothing) {
                             "Folder,1,2,3,4,5", "Folder,99999999999,2,3,4", "Folder,1,2,3,4x"})
         EXPECT_FALSE(ParseLayoutTag(bad)) << bad;
     // Every control of a page carries a sound tag; the others carry none.
-    int placed = 0;
+    // The five pages keep their 36; the sixth holds the label, the hotkey
+    // control and three boxes.
+    int placed = 0, sixth = 0;
     for (const SettingsControl& c : SettingsControls()) {
-        const bool paged = ParseLayoutTag(c.tag).has_value();
-        placed += paged;
-        EXPECT_EQ(paged, std::string(c.tag).find(',') != std::string::npos) << c.tag;
+        const auto tag = ParseLayoutTag(c.tag);
+        placed += tag && tag->page != "More";
+        sixth += tag && tag->page == "More";
+        EXPECT_EQ(tag.has_value(), std::string(c.tag).find(',') != std::string::npos) << c.tag;
     }
     EXPECT_EQ(placed, 36);
+    EXPECT_EQ(sixth, 5);
 }
 
 TEST(Dialogs_LayoutTag, TwipsToPixelsAtTheDisplaysScale) {
@@ -177,6 +181,12 @@ TEST(Dialogs_Settings, OnlyFoldersAndTheUseOfTagsAskForANewRegistration) {
         {"the mapping", [](App& a) { a.dialog.OnMapping(2, 0); }, false},
         {"a colour", [](App& a) { a.ui.colors = {0x010203}; a.dialog.OnPickColor(a.ui, true); }, false},
         {"the use of tags", [](App& a) { a.dialog.OnCheck(10, false); }, true},
+        {"ID3v2 preferred or not", [](App& a) { a.dialog.OnCheck(17, false); }, true},
+        {"the keyboard page", [](App& a) {
+             a.dialog.OnCheck(15, false);
+             a.dialog.OnCheck(16, true);
+             a.dialog.OnHotkey(0x0641);
+         }, false},
         {"a folder added", [](App& a) { a.ui.folders = {"C:\\Music"}; a.dialog.OnAddFolder(a.ui); }, true},
         {"a folder replaced by another", [](App& a) { a.Replace("C:\\b", BoxAnswer::Yes); }, true},
         {"a folder taken again without its sub-folders", [](App& a) { a.Replace("C:\\a", BoxAnswer::No); }, true},
@@ -189,6 +199,33 @@ TEST(Dialogs_Settings, OnlyFoldersAndTheUseOfTagsAskForANewRegistration) {
         ASSERT_TRUE(app.dialog.OnOk(app.ui));
         EXPECT_EQ(app.ctx.run.FoldersChanged, c.changed);
     }
+}
+
+// The sixth page: its three boxes and the hotkey, which needs a modifier
+// and a key.
+TEST(Dialogs_Settings, TheSixthPageEditsTheKeyboardAndTheTagChoice) {
+    App app;
+    const SettingsView before = app.dialog.View(false);
+    EXPECT_TRUE(before.checks[15]);
+    EXPECT_FALSE(before.checks[16]);
+    EXPECT_TRUE(before.checks[17]);
+    EXPECT_EQ(before.hotkey, kDefaultHotkey);
+    app.dialog.OnCheck(15, false);
+    app.dialog.OnCheck(16, true);
+    app.dialog.OnCheck(17, false);
+    const struct {
+        int32_t chord, kept;
+    } chords[] = {{0x0641, 0x0641}, {0x0041, 0}, {0x0600, 0}, {0, 0}, {0x1641, 0}, {0x0A2D, 0x0A2D}};
+    for (const auto& c : chords) {
+        app.dialog.OnHotkey(c.chord);
+        EXPECT_EQ(app.dialog.View(false).hotkey, c.kept) << c.chord;
+    }
+    app.dialog.OnHotkey(0x0641);
+    ASSERT_TRUE(app.dialog.OnOk(app.ui));
+    EXPECT_EQ(app.Stored().MediaKeys, kFalse);
+    EXPECT_EQ(app.Stored().SearchAsYouType, kTrue);
+    EXPECT_EQ(app.Stored().PreferId3v2, kFalse);
+    EXPECT_EQ(app.Stored().Hotkey, 0x0641);
 }
 
 TEST(Dialogs_Settings, AddingAFolderAsksAboutItsSubFolders) {

@@ -232,6 +232,22 @@ public:
     void SetBoxEnabled(bool e) override { boxEnabled = e; }
     bool BoxEnabled() override { return boxEnabled; }
     void FocusBox() override { boxFocused = true; }
+    // Chords other programs hold, and whether the shell will tell of
+    // commands; what the program holds now, by id.
+    std::set<int32_t> takenChords;
+    bool shellRefuses = false;
+    std::map<int, int32_t> hotkeys;
+    bool shellWatched = false;
+    bool RegisterHotkey(int id, int32_t chord) override {
+        if (takenChords.count(chord) || hotkeys.count(id)) return false;
+        hotkeys[id] = chord;
+        return true;
+    }
+    void UnregisterHotkey(int id) override { hotkeys.erase(id); }
+    bool WatchShellCommands(bool on) override {
+        shellWatched = on && !shellRefuses;
+        return shellWatched;
+    }
     void AddTrayIcon(const std::string& tip) override {
         trayTip = tip;
         events.push_back("tray add");

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "window/type_ahead.h"
 #include "window/window_input.h"
 
 namespace tw::win {
@@ -28,6 +29,10 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
             // Enter and Esc would only make the box beep.
             if (ch == 0) return 0;
         }
+        break;
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+        if (ctx) Tb_Composition(*ctx, msg == WM_IME_STARTCOMPOSITION);
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, BoxProc, kSubclassId);

@@ -14,6 +14,8 @@
 #include "views/win32/resource.h"
 #include "views/win32/win_hook_messages.h"
 #include "views/win32/win_keyword_box.h"
+#include "window/keyboard.h"
+#include "window/type_ahead.h"
 #include "window/window_input.h"
 
 namespace tw::win {
@@ -98,6 +100,7 @@ LRESULT OnCreate(MainFormState& s) {
     }
     DragAcceptFiles(s.hwnd, TRUE);
     s.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    s.shellHookMessage = RegisterWindowMessageW(L"SHELLHOOK");
     return 0;
 }
 
@@ -206,6 +209,23 @@ void OnKeyDown(MainFormState& s, WPARAM wp) {
     Form_KeyDown(*s.ctx, key, ShiftState());
 }
 
+std::optional<MediaKey> MediaKeyOf(LPARAM lp) {
+    switch (GET_APPCOMMAND_LPARAM(lp)) {
+    case APPCOMMAND_MEDIA_PLAY_PAUSE: return MediaKey::PlayPause;
+    case APPCOMMAND_MEDIA_STOP: return MediaKey::Stop;
+    case APPCOMMAND_MEDIA_NEXTTRACK: return MediaKey::Next;
+    case APPCOMMAND_MEDIA_PREVIOUSTRACK: return MediaKey::Previous;
+    default: return std::nullopt;
+    }
+}
+
+// True when the command was the program's: it must then not go on to the
+// shell, which would hand it back a second time.
+bool OnAppCommand(MainFormState& s, LPARAM lp, KeySource source) {
+    const std::optional<MediaKey> key = MediaKeyOf(lp);
+    return s.ctx && key && OnMediaKey(*s.ctx, *key, source);
+}
+
 void OnClose(MainFormState& s) {
     // Alt+F4, a close from the task list or another program: quit the way
     // the menu does, so everything changed in this run is saved.
@@ -280,6 +300,15 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (reinterpret_cast<HWND>(lp) != hwnd) OnCaptureLost(*s);
         return 0;
     case WM_DROPFILES: OnDropFiles(*s, reinterpret_cast<HDROP>(wp)); return 0;
+    case WM_COMMAND:
+        if (LOWORD(wp) == kBoxId && HIWORD(wp) == EN_CHANGE && s->ctx) Tb_Change(*s->ctx);
+        break;
+    case WM_HOTKEY:
+        if (s->ctx) OnHotkey(*s->ctx, static_cast<int>(wp));
+        return 0;
+    case WM_APPCOMMAND:
+        if (OnAppCommand(*s, lp, KeySource::Window)) return TRUE;
+        break;
     case WM_TIMER: OnTimer(*s, wp); return 0;
     case kTrayMessage: return 0;
     case WM_CLOSE: OnClose(*s); return 0;
@@ -291,6 +320,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // Explorer restarted: the icon it showed is gone and must come back,
         // or a hidden window could not be reached any more.
         if (msg == s->taskbarCreated && msg != 0 && !s->trayTip.empty()) AddIcon(*s);
+        if (msg == s->shellHookMessage && msg != 0 && wp == HSHELL_APPCOMMAND)
+            return OnAppCommand(*s, lp, KeySource::Shell) ? TRUE : FALSE;
         break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -554,6 +585,28 @@ void WinMainWindow::RepaintNow() {
     // closed menu must not leave its shadow on them.
     if (state_.hwnd) RedrawWindow(state_.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     if (state_.box) RedrawWindow(state_.box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+bool WinMainWindow::RegisterHotkey(int id, int32_t chord) {
+    if (!state_.hwnd) return false;
+    const int32_t mods = chord >> 8;
+    const UINT modifiers = ((mods & kChordShift) ? MOD_SHIFT : 0) | ((mods & kChordControl) ? MOD_CONTROL : 0) |
+                           ((mods & kChordAlt) ? MOD_ALT : 0);
+    const UINT key = static_cast<UINT>(chord & 0xFF);
+    // Once a press, not once each repeat of a held key; systems before
+    // Windows 7 do not know the flag and refuse it.
+    if (::RegisterHotKey(state_.hwnd, id, modifiers | MOD_NOREPEAT, key)) return true;
+    return GetLastError() == ERROR_INVALID_PARAMETER && ::RegisterHotKey(state_.hwnd, id, modifiers, key);
+}
+
+void WinMainWindow::UnregisterHotkey(int id) {
+    if (state_.hwnd) ::UnregisterHotKey(state_.hwnd, id);
+}
+
+bool WinMainWindow::WatchShellCommands(bool on) {
+    if (!state_.hwnd) return false;
+    if (!on) return DeregisterShellHookWindow(state_.hwnd) != FALSE;
+    return RegisterShellHookWindow(state_.hwnd) != FALSE;
 }
 
 void WinMainWindow::RemoveTrayIcon() {

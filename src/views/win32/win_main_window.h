@@ -38,6 +38,7 @@ struct MainFormState {
     std::array<bool, 5> timerOn{};
     int pressTarget = -1;               // the pad a press began on, -1 for the background
     UINT taskbarCreated = 0;            // the shell's "the taskbar is back" message
+    UINT shellHookMessage = 0;          // the shell's news of other windows (application commands)
     std::wstring trayTip;
 };
 
@@ -85,6 +86,9 @@ public:
     void SetBoxEnabled(bool enabled) override;
     bool BoxEnabled() override;
     void FocusBox() override;
+    bool RegisterHotkey(int id, int32_t chord) override;
+    void UnregisterHotkey(int id) override;
+    bool WatchShellCommands(bool on) override;
     void AddTrayIcon(const std::string& tip) override;
     void RemoveTrayIcon() override;
     void TrackPopupMenu(const MenuModel& menus) override;

@@ -107,6 +107,12 @@ void SettingsForm::CreateControls() {
             for (const std::string& name : CommandNames())
                 SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
             break;
+        case K::Hotkey:
+            h = hotkey_ = make(HOTKEY_CLASSW, "", WS_BORDER | WS_TABSTOP, kSetHotkeyId);
+            // A key alone, or with Shift alone, would be taken from every
+            // program: such a choice becomes Ctrl+Alt with the key.
+            SendMessageW(h, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+            break;
         case K::Ok:
             h = make(L"BUTTON", c.caption, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP, IDOK);
             break;
@@ -139,6 +145,7 @@ void SettingsForm::LayOutPages() {
         case K::Swatch: h = swatches_[c.index]; break;
         case K::Check: h = checks_[c.index]; break;
         case K::Combo: h = combos_[c.index]; break;
+        case K::Hotkey: h = hotkey_; break;
         default: break;
         }
         if (!h) continue;
@@ -174,7 +181,7 @@ void SettingsForm::LayOutPages() {
 void SettingsForm::ShowTab(int index) {
     if (index == shownTab_) return;
     shownTab_ = index;
-    const std::string key = index >= 0 && index < 5 ? SettingsTabs()[index].key : "";
+    const std::string key = index >= 0 && index < kSettingsTabCount ? SettingsTabs()[index].key : "";
     for (const PageControl& p : pageControls_) ShowWindow(p.hwnd, p.page == key ? SW_SHOW : SW_HIDE);
 }
 
@@ -233,7 +240,12 @@ void SettingsForm::Refresh() {
         swatchBrushes_[i] = CreateSolidBrush(ToColorRef(colors[i]));
         InvalidateRect(swatches_[i], nullptr, TRUE);
     }
-    for (int i = 0; i < 15; ++i) SendMessageW(checks_[i], BM_SETCHECK, v.checks[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (int i = 0; i < kSettingsCheckCount; ++i)
+        SendMessageW(checks_[i], BM_SETCHECK, v.checks[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Only when it differs: setting it while the user presses keys in it
+    // would undo what the control shows of them.
+    if ((SendMessageW(hotkey_, HKM_GETHOTKEY, 0, 0) & 0xFFFF) != static_cast<LRESULT>(v.hotkey))
+        SendMessageW(hotkey_, HKM_SETHOTKEY, static_cast<WPARAM>(v.hotkey), 0);
     for (int i = 0; i < 5; ++i) SendMessageW(combos_[i], CB_SETCURSEL, v.mapping[i], 0);
 
     EnableWindow(buttons_[1], v.deleteEnabled);
@@ -259,7 +271,10 @@ void SettingsForm::OnCommand(int id, int code) {
         Hide();
         return;
     }
-    if (id >= kSetCheckId && id < kSetCheckId + 15 && code == BN_CLICKED) {
+    if (id == kSetHotkeyId && code == EN_CHANGE) {
+        dialog_->OnHotkey(static_cast<int32_t>(SendMessageW(hotkey_, HKM_GETHOTKEY, 0, 0) & 0xFFFF));
+        return;  // the control already shows it
+    } else if (id >= kSetCheckId && id < kSetCheckId + kSettingsCheckCount && code == BN_CLICKED) {
         HWND box = checks_[id - kSetCheckId];
         dialog_->OnCheck(id - kSetCheckId, SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
     } else if (id >= kSetComboId && id < kSetComboId + 5 && code == CBN_SELCHANGE) {

@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog's window: a tab strip with five pages of controls
+// The settings dialog's window: a tab strip with six pages of controls
 // made from the dialog's control table, the OK and Cancel buttons. Made at
 // its first use and hidden between uses; its events go to the dialog's
 // logic, and its controls show the logic's view after each of them.
@@ -22,6 +22,7 @@ enum : int {
     kSetCheckId = 4400,
     kSetComboId = 4500,
     kSetTabId = 4600,
+    kSetHotkeyId = 4700,
 };
 
 class SettingsForm final : public SettingsDialogUi {
@@ -67,11 +68,12 @@ private:
     int dpi_ = 96;
     HFONT font_ = nullptr;
     HWND tab_ = nullptr, list_ = nullptr;
-    std::array<HWND, 8> labels_{};
+    std::array<HWND, 9> labels_{};
     std::array<HWND, 5> buttons_{};
     std::array<HWND, 2> swatches_{};
     std::array<HBRUSH, 2> swatchBrushes_{};
-    std::array<HWND, 15> checks_{};
+    std::array<HWND, kSettingsCheckCount> checks_{};
+    HWND hotkey_ = nullptr;
     std::array<HWND, 5> combos_{};
     std::vector<PageControl> pageControls_;
     int shownTab_ = -1;

@@ -736,6 +736,7 @@ int CmdDialog(const wchar_t* className) {
         if (IsClass(c, WC_COMBOBOXW)) PutComboItems(rep, c, id);
         else if (IsClass(c, WC_LISTVIEWW)) PutListView(rep, c, id);
         else if (IsClass(c, WC_TABCONTROLW)) PutTabs(rep, c, id, client);
+        else if (IsClass(c, HOTKEY_CLASSW)) rep.Put("hotkey", id + L"|" + std::to_wstring(Query(c, HKM_GETHOTKEY) & 0xFFFF));
     }
     rep.Flush();
     return kExitOk;
