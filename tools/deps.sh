@@ -17,6 +17,9 @@ packages=(
     fonts-ipafont-gothic
     # virtual screen, window queries, key presses, screenshots
     xvfb xauth x11-utils x11-apps xdotool imagemagick
+    # a window manager for the one test where a window takes the focus by
+    # itself (X gives it only through one)
+    jwm
     # making and checking test audio
     sox lame
     # locale sources for ja_JP.UTF-8

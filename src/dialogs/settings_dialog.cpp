@@ -136,7 +136,7 @@ const std::array<SettingsTab, kSettingsTabCount>& SettingsTabs() {
                                                                      {"内部プレイヤー", "Play"},
                                                                      {"検索", "Search"},
                                                                      {"その他", "Else"},
-                                                                     {"拡張設定", "More"}}};
+                                                                     {"拡張", "More"}}};
     return tabs;
 }
 

@@ -95,7 +95,7 @@ void ApplyKeyboard(AppContext& ctx, bool atStartUp) {
         run.HotkeyHeld = window.RegisterHotkey(kSummonHotkey, s.Hotkey);
         if (!run.HotkeyHeld) {
             const std::string text = "ホットキー " + ChordName(s.Hotkey) + " は他のプログラムが使っています" +
-                                     kCrLf + "設定の「拡張設定」で別のキーを選んでください";
+                                     kCrLf + "設定の「拡張」で別のキーを選んでください";
             if (atStartUp) {
                 run.StartNotice += (run.StartNotice.empty() ? "" : kCrLf) + text;
             } else {

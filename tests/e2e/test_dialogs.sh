@@ -38,7 +38,7 @@ settings_pages_hold_their_controls() {
     out=$(tw_dialog $SET)
     expect_eq "$(sed -n 's/^dialog=//p' <<<"$out")" "Tunewhistle 3.10" "dialog title" || ok=1
     expect_eq "$(grep '^tab=' <<<"$out" | cut -d'|' -f4 | tr '\n' ' ')" \
-        "mp3フォルダ 配色 内部プレイヤー 検索 その他 " "tab captions" || ok=1
+        "mp3フォルダ 配色 内部プレイヤー 検索 その他 拡張 " "tab captions" || ok=1
     expect_eq "$(grep '^ctrl=1|\|^ctrl=2|' <<<"$out" | cut -d'|' -f7 | tr '\n' ' ')" "OK キャンセル " "buttons" || ok=1
     expect_eq "$(grep '^columns=' <<<"$out")" "columns=4100|フォルダ,子フォルダ" "folder list columns" || ok=1
     # "フォルダ" 65 % and "子フォルダ" 20 % of the list's width, rounded.
@@ -62,6 +62,12 @@ settings_pages_hold_their_controls() {
         '4414|コメントを検索対称にする' || ok=1
     page_shows 4 '4403|自動的にウィンドウ隠す' '4404|常に手前に表示する' '4405|外部プレイヤーで一括再生しない' \
         '4406|テキスト部分を隠す' '4407|ウィンドウの透明処理を無効にする' || ok=1
+    page_shows 5 '4008|ウィンドウを呼び出すホットキー' '4700|' '4415|メディアキーで内部プレイヤーを操作する' \
+        '4416|入力中に検索する' '4417|タグは ID3v2 を ID3v1 より優先する' || ok=1
+    out=$(tw_dialog $SET)
+    expect_eq "$(grep -E '^ctrl=441(5|6|7)\|' <<<"$out" | cut -d'|' -f6 | tr -d '\n')" "101" \
+        "media keys on, search as you type off, ID3v2 first" || ok=1
+    expect_eq "$(sed -n 's/^hotkey=//p' <<<"$out")" "4700|1568" "the hotkey control holds Ctrl+Alt+Space" || ok=1
     # The check boxes show the settings (translucency on: "disable" clear).
     out=$(tw_dialog $SET)
     expect_eq "$(grep -E '^ctrl=44(03|04|07)\|' <<<"$out" | cut -d'|' -f6 | tr -d '\n')" "010" \

@@ -147,7 +147,7 @@ TEST(Window_Keyboard, ATakenChordIsToldOnTheStatusLine) {
     EXPECT_EQ(start.ctx.run.StartNotice,
               "dat を読み込めなかったため、dat.broken として残しました\r\n"
               "ホットキー Ctrl+Alt+Space は他のプログラムが使っています\r\n"
-              "設定の「拡張設定」で別のキーを選んでください");
+              "設定の「拡張」で別のキーを選んでください");
 
     App later;  // after the settings: at once, as a fresh message
     later.window.takenChords.insert(kChordAlt << 8 | 'Q');
@@ -155,7 +155,7 @@ TEST(Window_Keyboard, ATakenChordIsToldOnTheStatusLine) {
     later.clock.now = 5000;
     ApplyKeyboard(later.ctx, false);
     EXPECT_EQ(later.ctx.run.MessageText,
-              "ホットキー Alt+Q は他のプログラムが使っています\r\n設定の「拡張設定」で別のキーを選んでください");
+              "ホットキー Alt+Q は他のプログラムが使っています\r\n設定の「拡張」で別のキーを選んでください");
     EXPECT_EQ(later.ctx.run.MessageTime, 5000u);
     EXPECT_TRUE(later.ctx.run.StartNotice.empty());
 

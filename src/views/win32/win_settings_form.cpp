@@ -77,6 +77,9 @@ void SettingsForm::CreateControls() {
             // The plain look: its pages then have the dialog's own colour,
             // which the labels and check boxes on them share.
             SetWindowTheme(tab_, L"", L"");
+            // Six captions in the width five had: narrower sides, so all of
+            // them show in one row, without scroll arrows.
+            SendMessageW(tab_, TCM_SETPADDING, 0, MAKELPARAM(MulDiv(3, dpi_, 96), MulDiv(3, dpi_, 96)));
             for (size_t i = 0; i < SettingsTabs().size(); ++i) {
                 std::wstring caption = Widen(SettingsTabs()[i].caption);
                 TCITEMW item{};

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
         Line("folder", f.Path + "|" + (f.IncludeSubfolders ? "sub" : "-"));
     }
     Line("internal_player", s.UseInternalPlayer ? "1" : "0");
+    Line("search_as_you_type", s.SearchAsYouType ? "1" : "0");
     Line("back", std::to_string(s.BackColor.Red) + "," + std::to_string(s.BackColor.Green) + "," +
                      std::to_string(s.BackColor.Blue));
     const tw::TrackLibrary& lib = rec.Library;

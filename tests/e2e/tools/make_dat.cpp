@@ -77,6 +77,9 @@ int main(int argc, char** argv) {
         else if (key == "autohide") s.AutoHide = tw::ToVBool(number != 0);
         else if (key == "internal") s.UseInternalPlayer = tw::ToVBool(number != 0);
         else if (key == "music") music.push_back(value);
+        else if (key == "typeahead") s.SearchAsYouType = tw::ToVBool(number != 0);
+        else if (key == "mediakeys") s.MediaKeys = tw::ToVBool(number != 0);
+        else if (key == "hotkey") s.Hotkey = std::atoi(value.c_str());
         else if (key == "watch") watch = value;
         else if (key == "textcolor" || key == "backcolor") {
             tw::RgbColor& c = key == "textcolor" ? s.TextColor : s.BackColor;
