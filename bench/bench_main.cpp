@@ -26,6 +26,7 @@
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_files.h"
 #include "search/keyword_search.h"
+#include "window/type_ahead.h"
 
 #ifndef TW_BENCH_BUILD_TYPE
 #define TW_BENCH_BUILD_TYPE "unknown"
@@ -359,6 +360,55 @@ void SearchAndMemory(const Options& o, const std::string& work, std::vector<Row>
                     "size of its dat (EncodeState)"});
 }
 
+// Search as you type over a library of `tracks`: one pause's search of a
+// fresh keyword, and of a keystroke that only extends the last keyword,
+// each against Enter's full search of the same keyword.
+void TypeAheadRows(const Options& o, int64_t tracks, std::vector<Row>& rows) {
+    Host host;
+    tw::AppContext ctx(host.Services());
+    BuildLibrary(ctx.live.Library, tracks, 32);
+    SearchSettings(ctx.live.Settings);
+    const tw::TrackLibrary& lib = ctx.live.Library;
+    auto full = [&](const std::string& keyword) {
+        tw::SearchTracks(ctx.live.Search, lib, ctx.live.Settings, *ctx.platform.codec, tw::JobOf(ctx), keyword);
+    };
+    const std::string label = std::to_string(tracks) + " tracks";
+
+    double freshMs = 0, fullMs = 0;
+    Paired(
+        o.runs, [&] { tw::SearchAsTyped(ctx, kNoMatch); }, [&] { full(kNoMatch); },
+        [&] { tw::DropTypeAheadResult(ctx); }, freshMs, fullMs);
+    rows.push_back({"type-ahead, fresh, " + std::to_string(tracks), freshMs, fullMs, false, 1.2,
+                    "the full search of the keyword"});
+
+    // A file name of the middle of the library without ".mp3" and its last
+    // two characters, then with one of them: a few hits, found again from
+    // them.
+    const tw::RootEntry& root = lib.LibraryRoots[lib.RootCount / 2];
+    std::string name(root.Tracks[root.TrackCount / 2].FileName);
+    name.resize(name.size() - 4);
+    auto lessOneCharacter = [](std::string s) {
+        while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80) s.pop_back();
+        if (!s.empty()) s.pop_back();
+        return s;
+    };
+    const std::string second = lessOneCharacter(name), first = lessOneCharacter(second);
+    double narrowMs = 0, fullAgainMs = 0;
+    Paired(
+        o.runs, [&] { tw::SearchAsTyped(ctx, second); }, [&] { full(second); },
+        [&] {
+            tw::DropTypeAheadResult(ctx);
+            tw::SearchAsTyped(ctx, first);
+        },
+        narrowMs, fullAgainMs);
+    const size_t narrowed = ctx.typeAhead.Matches.size();
+    full(second);
+    Check("type-ahead, " + label + ": \"" + first + "\" then \"" + second + "\", " + std::to_string(narrowed) +
+          " hits narrowed, " + std::to_string(ctx.live.Search.SearchHitCount) + " by the full search");
+    rows.push_back({"type-ahead, narrowing, " + std::to_string(tracks), narrowMs, fullAgainMs, false, 0.2,
+                    "the full search of the keyword"});
+}
+
 // Every registered file's path in the host's own form, for the bare loops.
 std::vector<std::string> NativeTrackPaths(const tw::TrackLibrary& lib) {
     std::vector<std::string> paths;
@@ -680,12 +730,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<Row> treeRows, bigRows, frontRows;
+    std::vector<Row> treeRows, bigRows, frontRows, typeRows;
     // The large library first, while the heap is fresh, so its growth reads true.
     if (o.only.empty() || o.only == "search") {
         std::fprintf(stderr, "search and memory over %lld tracks ...\n",
                      static_cast<long long>(o.tracks));
         SearchAndMemory(o, work, bigRows);
+        TrimHeap();
+        std::fprintf(stderr, "search as you type ...\n");
+        TypeAheadRows(o, std::min<int64_t>(o.tracks, 100000), typeRows);
+        if (o.tracks > 100000) TypeAheadRows(o, o.tracks, typeRows);
         TrimHeap();
     }
     if (o.only.empty() || o.only == "tree") {
@@ -709,6 +763,7 @@ int main(int argc, char** argv) {
     if (!treeRows.empty()) rows.insert(rows.end(), treeRows.begin(), treeRows.begin() + 2);
     rows.insert(rows.end(), frontRows.begin(), frontRows.end());
     if (!bigRows.empty()) rows.push_back(bigRows[0]);
+    rows.insert(rows.end(), typeRows.begin(), typeRows.end());
     if (!treeRows.empty()) rows.insert(rows.end(), treeRows.begin() + 2, treeRows.end());
     if (!bigRows.empty()) rows.push_back(bigRows[1]);
     PrintTable(o, tree, rows);

@@ -24,7 +24,9 @@ bool Extends(const std::string& text, const std::string& before) {
     return !before.empty() && text.size() > before.size() && text.compare(0, before.size(), before) == 0;
 }
 
-void Search(AppContext& ctx, const std::string& text) {
+}  // namespace
+
+void SearchAsTyped(AppContext& ctx, const std::string& text) {
     TypeAheadState& ta = ctx.typeAhead;
     const Settings& settings = ctx.live.Settings;
     if (!(ta.HaveResult && Extends(text, ta.ResultText))) {
@@ -48,8 +50,6 @@ void Search(AppContext& ctx, const std::string& text) {
     for (int i = 0; i < names; ++i) run.MessageText += kCrLf + HitOf(ctx.live.Library, ta.Matches[i]).FileName;
     run.MessageTime = ctx.platform.clock->GetTickCount();
 }
-
-}  // namespace
 
 void Tb_Change(AppContext& ctx) {
     TypeAheadState& ta = ctx.typeAhead;
@@ -76,7 +76,7 @@ void TypeAheadTick(AppContext& ctx) {
     ta.Pending = false;
     const std::string text = ctx.platform.window->BoxText();
     if (ta.HaveResult && text == ta.ResultText) return;
-    Search(ctx, text);
+    SearchAsTyped(ctx, text);
 }
 
 bool TakeTypeAheadResult(AppContext& ctx, const std::string& keyword) {

@@ -23,6 +23,11 @@ void Tb_Composition(AppContext& ctx, bool open);
 // those states any result is dropped: a job may change the library.
 void TypeAheadTick(AppContext& ctx);
 
+// The search of one pause: `text` searched (narrowing the last result
+// when `text` only adds to its text), the count and the first hits put in
+// the status message.
+void SearchAsTyped(AppContext& ctx, const std::string& text);
+
 // Enter's search of `keyword`: when the last result is of this very text,
 // it becomes SearchWords and SearchHits and true comes back; the search
 // need not run.
