@@ -114,6 +114,7 @@ TEST_F(DataFile_Extension, KeyboardSettingsComeBackOrFallToTheirDefaults) {
         {"Hotkey", "1604", 1604, kTrue, kFalse},
         {"Hotkey", "-5", 0, kTrue, kFalse},
         {"Hotkey", "99999", 0, kTrue, kFalse},
+        {"Hotkey", "4096", 0, kTrue, kFalse},
         {"Hotkey", "Ctrl+M", kDefaultHotkey, kTrue, kFalse},
         {"MediaKeys", "0", kDefaultHotkey, kFalse, kFalse},
         {"SearchAsYouType", "-1", kDefaultHotkey, kTrue, kTrue},
