@@ -145,6 +145,22 @@ tw_start() {
     TW_PID=$!
 }
 
+# tw_start_shown DIR: starts the program in DIR with the pointer out of the
+# way, and waits for its window and the start banner. When no window comes,
+# says what the program printed and which windows there are.
+tw_start_shown() {
+    timeout 5 xdotool mousemove 0 0
+    tw_start "$1"
+    if ! tw_wait 60 tw_main_viewable; then
+        echo "  no main window within 60 s; the program's output:" >&2
+        tail -n 20 "$1.log" | sed 's/^/    /' >&2
+        echo "  windows: $(timeout 10 xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >&2
+        return 1
+    fi
+    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
+        tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10'
+}
+
 # Window queries. Ids are printed one a line; status 1 when none.
 tw_windows() { timeout 10 xdotool search --name "$1" 2>/dev/null; }
 tw_has_window() { [[ -n "$(tw_windows "$1")" ]]; }

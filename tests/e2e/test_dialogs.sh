@@ -7,13 +7,6 @@ tw_session_begin || exit 1
 VER=Tunewhistle.Version
 TW_MENU_VERSION=7
 
-start_program() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
-    expect "no start banner within 30 s" tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
-}
-
 # page_shows INDEX EXPECTED...: after a click on tab INDEX, exactly these
 # "ID|caption" controls of the pages are visible (OK, Cancel and the strip
 # are always there).
@@ -33,7 +26,7 @@ settings_pages_hold_their_controls() {
     local dir ok=0 out
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_open_settings || return 1
     out=$(tw_dialog $SET)
     expect_eq "$(sed -n 's/^dialog=//p' <<<"$out")" "Tunewhistle 3.10" "dialog title" || ok=1
@@ -93,7 +86,7 @@ internal_player_off_empties_the_play_list() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_focus "$(tw_main_window)"
     timeout 10 xdotool type --delay 50 night
     timeout 5 xdotool key Return
@@ -148,7 +141,7 @@ a_folder_added_in_the_dialog_is_registered_and_kept() {
     music="$dir/Sigur Rós"
     tw_music "$music" || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_open_settings || return 1
     tw_click_ctrl $SET 4200 || return 1  # 追加
     browse_to "$music" || return 1
@@ -169,7 +162,7 @@ a_folder_added_in_the_dialog_is_registered_and_kept() {
     grep -qx 'registered=6' <<<"$dump" || { echo "  $(grep registered= <<<"$dump")" >&2; ok=1; }
 
     # After a restart the folder is still there and registers again.
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_main_menu || return 1
     tw_menu_pick 4  # mp3再登録
     expect "no registration after the restart (status: $(tw_status))" \
@@ -182,7 +175,7 @@ cancel_after_a_colour_preview_restores_the_window() {
     local dir ok=0
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     expect_eq "$(tw_pixel 23 48)" "200,200,255" "background before" || return 1
     tw_open_settings || return 1
     tw_click_tab $SET 1
@@ -212,7 +205,7 @@ version_dialog_links_light_up_and_open() {
     local dir ok=0 at
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_main_menu || return 1
     tw_menu_pick $TW_MENU_VERSION
     expect "the version dialog did not open" tw_wait 10 tw_dialog_open $VER || return 1

@@ -4,19 +4,6 @@
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
 
-start_program() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    if ! tw_wait 60 tw_main_viewable; then
-        echo "  no main window within 60 s; the program's output:" >&2
-        tail -n 20 "$1.log" | sed 's/^/    /' >&2
-        echo "  windows: $(timeout 10 xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >&2
-        return 1
-    fi
-    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
-        tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
-}
-
 # plays WORD FILE: a search for WORD has one hit, FILE, and it plays.
 plays() {
     local playing="tw_main_matches line0 '^再生中 No\\.1 ' && tw_main_matches line1 '^$2 '"
@@ -44,7 +31,7 @@ names_survive() {
     tw_id3v2_front "$dir/music/tagged.mp3" "$title" 'Hangul Duo' || return 1
     rm -rf "$dir/cache"
     tw_dat_with "$dir" left=300 top=300 autohide=0 watch="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     tw_main_menu || return 1
     tw_menu_pick $TW_MENU_REGISTER
@@ -78,7 +65,7 @@ names_survive() {
 
     # The next start: the play list plays from the menu, and the same
     # searches find and play the same files.
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_main_menu || return 1
     tw_menu_pick $TW_MENU_PLAY
     expect "the play list does not play after the restart (line0: $(tw_main_value line0), line1: $(tw_main_value line1))" \

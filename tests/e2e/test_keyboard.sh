@@ -4,14 +4,6 @@
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
 
-start_program() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
-    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
-        tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
-}
-
 # Another program in front: Wine's notepad, with the keyboard focus.
 notepad_in_front() {
     (tw_wine notepad >/dev/null 2>&1 &)
@@ -46,7 +38,7 @@ hotkey_from_another_program() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=830 top=680 keyword=before music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_main_menu || return 1
     tw_menu_pick $TW_MENU_HIDE
     expect "the window did not hide" tw_wait 20 eval '! tw_main_viewable' || return 1
@@ -86,7 +78,7 @@ media_keys_in_the_background() {
     long_tracks "$dir/music" || return 1
     # Where notepad does not cover it.
     tw_dat_with "$dir" left=830 top=680 autohide=0 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_search 'mp3'
     expect "the hit menu did not open (status: $(tw_status))" tw_wait 20 tw_menu_open || return 1
     timeout 5 xdotool key Escape
@@ -95,18 +87,19 @@ media_keys_in_the_background() {
     tw_menu_pick $TW_MENU_PLAY_ALL
     expect "the list does not play (line0: $(tw_main_value line0))" tw_wait 20 main_is_line '^再生中 No\.1 ' || return 1
     notepad_in_front || return 1
-    timeout 5 xdotool key XF86AudioPlay
-    expect "play/pause did not pause (line0: $(tw_main_value line0))" tw_wait 10 main_is_line '^停止中 No\.1' || ok=1
-    timeout 5 xdotool key XF86AudioPlay
-    expect "play/pause did not play on (line0: $(tw_main_value line0))" tw_wait 10 main_is_line '^再生中 No\.1 ' || ok=1
-    timeout 5 xdotool key XF86AudioNext
-    expect "next did not go on (line0: $(tw_main_value line0))" tw_wait 10 main_is_line '^再生中 No\.2 ' || ok=1
-    timeout 5 xdotool key XF86AudioStop
-    expect "stop did not stop (line0: $(tw_main_value line0))" tw_wait 10 main_is_line '^停止中 No\.2$' || ok=1
-    # From a stop, play starts the track again (had the pause above been
-    # taken twice, it would have played on instead of showing 停止中).
-    timeout 5 xdotool key XF86AudioPlay
-    expect "play did not start it (line0: $(tw_main_value line0))" tw_wait 10 main_is_line '^再生中 No\.2 ' || ok=1
+    # Each key, and what the first line then shows. From the stop, play
+    # starts the track again; had the pause been taken twice, it would
+    # have played on instead of showing 停止中.
+    local step key want what
+    for step in 'XF86AudioPlay|^停止中 No\.1|play/pause did not pause' \
+        'XF86AudioPlay|^再生中 No\.1 |play/pause did not play on' \
+        'XF86AudioNext|^再生中 No\.2 |next did not go on' \
+        'XF86AudioStop|^停止中 No\.2$|stop did not stop' \
+        'XF86AudioPlay|^再生中 No\.2 |play did not start it'; do
+        IFS='|' read -r key want what <<<"$step"
+        timeout 5 xdotool key "$key"
+        expect "$what (line0: $(tw_main_value line0))" tw_wait 10 main_is_line "$want" || ok=1
+    done
     tw_focus "$(tw_main_window)"  # the menu's keys go where X sends them
     tw_exit_from_menu || return 1
     return $ok
@@ -119,7 +112,7 @@ search_as_you_type() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     tw_open_settings || return 1
     tw_click_tab $SET 5 || return 1
     sleep 0.3

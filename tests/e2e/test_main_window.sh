@@ -6,24 +6,12 @@
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
 
-BANNER='Tunewhistle version 3.10'
-
-# start_program DIR: starts it with the pointer out of the way and waits
-# for the window with its start banner.
-start_program() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
-    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
-        tw_wait 30 tw_main_is line0 "$BANNER" || return 1
-}
-
 window_is_placed_shaped_and_outlined() {
     local dir ok=0 n
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=200 top=150 autohide=0 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     tw_main_rect || return 1
     expect_eq "$TW_L,$TW_T,$TW_W" "200,150,180" "left, top, width" || ok=1
@@ -69,7 +57,7 @@ outline_keeps_its_four_edges() {
     cp "$dir/music/rock/loud.mp3" "$dir/m/x.mp3" || return 1
     tw_dat_with "$dir" left=20 top=20 autohide=0 music="$dir/music" textcolor=$line backcolor=255,240,200 ||
         return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     outline_at "$(tw_lines_shown)" $line "with the start banner" || ok=1
     # The banner gives way to the one-line idle text: the window shrinks.
     expect "no idle text within 10 s" tw_wait 10 tw_status_is '停止  待機しています' ||
@@ -113,7 +101,7 @@ typed_keyword_finds_and_plays_the_single_hit() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" autohide=0 keyword=mp3 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     expect_eq "$(tw_main_value box)" mp3 "keyword from dat" || ok=1
 
     main=$(tw_main_window) || return 1
@@ -132,7 +120,7 @@ drag_moves_esc_cancels_and_the_place_is_saved() {
     local dir ok=0 main x y
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     main=$(tw_main_window) || return 1
     tw_focus "$main"
 
@@ -167,7 +155,7 @@ left_alone_it_dims_hides_and_a_key_brings_it_back() {
     local dir ok=0 main
     dir=$(tw_new_folder) || return 1
     tw_dat_with "$dir" left=300 top=300 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
     main=$(tw_main_window) || return 1
 
     expect "not dimmed to 40 % within 12 s (alpha $(tw_main_value alpha))" \
@@ -192,7 +180,7 @@ dropped_file_and_folder_become_the_play_list() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     expect "the drop was not taken" \
         timeout 30 "$TW_TOOLS/xdnd_drop" 360 340 "$dir/music/rock/loud.mp3" "$dir/music/ジャズ" || return 1

@@ -5,14 +5,6 @@
 source "$(dirname "$0")/lib.sh"
 tw_session_begin || exit 1
 
-start_program() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    expect "no main window within 60 s" tw_wait 60 tw_main_viewable || return 1
-    expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
-        tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10' || return 1
-}
-
 registration_from_the_menu_reports_and_keeps_the_tree() {
     local dir ok=0 dump
     dir=$(tw_new_folder) || return 1
@@ -22,7 +14,7 @@ registration_from_the_menu_reports_and_keeps_the_tree() {
     head -c -128 "$dir/music/rock/loud.mp3" >"$dir/music/front/only v2.mp3" || return 1
     tw_id3v2_front "$dir/music/front/only v2.mp3" '前だけの歌' 'Frontline Duo' || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 watch="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     expect "no main menu on a right click" tw_main_menu || return 1
     tw_shot main-menu
@@ -57,7 +49,7 @@ several_hits_open_the_hit_menu_and_its_key_plays() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     tw_search band
     # The menu opens where the pointer is.
@@ -83,7 +75,7 @@ play_all_shuffle_rename_and_exit_saves_it_all() {
     dir=$(tw_new_folder) || return 1
     tw_music "$dir/music" || return 1
     tw_dat_with "$dir" left=300 top=300 autohide=0 keyword=mp3 music="$dir/music" || return 1
-    start_program "$dir" || return 1
+    tw_start_shown "$dir" || return 1
 
     tw_search band
     tw_wait 20 tw_menu_open || return 1
