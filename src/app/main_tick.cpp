@@ -11,6 +11,7 @@
 #include "platform/system.h"
 #include "playback/file_ops.h"
 #include "playback/play_list_ops.h"
+#include "library/watched_folders.h"
 #include "playback/player.h"
 #include "window/type_ahead.h"
 #include "window/window_layout.h"
@@ -41,6 +42,20 @@ std::string OverLimitNote(const RuntimeState& run) {
         note += kCrLf + std::string("上限を超えたため ") + Num(run.FoldersOverLimit) +
                 " 個のフォルダを登録できませんでした";
     return note;
+}
+
+std::string RefreshPath(const AppContext& ctx) {
+    const WatchFolderSet& set = ctx.live.Settings.WatchFolderSet;
+    const int16_t c = ctx.watch.RefreshRoot;
+    return c >= 0 && c < set.WatchFolderCount ? set.WatchFolders[c].Path : std::string();
+}
+
+std::string RefreshProgress(const AppContext& ctx) {
+    const TrackLibrary& fresh = ctx.watch.Fresh;
+    std::string m = "フォルダの変更を反映中...  ";
+    if (fresh.TagsReadCount > 0) m += "タグ情報 " + Num(fresh.TagsReadCount) + " / ";
+    m += Num(fresh.RegisteredFileCount) + " 個";
+    return m + kCrLf + RefreshPath(ctx);
 }
 
 std::string EntryLine(const SearchHit& h) { return kCrLf + h.FileName + " ( " + h.FolderPath + " )"; }
@@ -175,11 +190,17 @@ bool Step(AppContext& ctx) {
         lib.RegisteredFileCount = 0;
         lib.LibraryRoots.Clear();
         lib.RootCount = 0;
+        ctx.watch.RefreshRoot = -1;
+        ctx.watch.TagStamps.clear();
         run.FilesOverLimit = run.FoldersOverLimit = 0;
         run.MessageText = "登録中...";
         state = 41;
         return false;
     case 41:
+        if (ctx.watch.RefreshRoot >= 0) {
+            run.MessageText = RefreshProgress(ctx);
+            return false;
+        }
         run.MessageText = "登録中...  現在 " + Num(lib.RegisteredFileCount) + " 個";
         if (lib.RootCount > 0) run.MessageText += kCrLf + lib.LibraryRoots[lib.RootCount - 1].Path;
         return false;
@@ -187,6 +208,31 @@ bool Step(AppContext& ctx) {
         run.MessageText = "mp3タグ情報読み込み中...  " + std::string(kCrLf) + Num(lib.TagsReadCount) +
                           " / " + Num(lib.RegisteredFileCount);
         return false;
+    case 43:  // a watched folder changed: its root alone is registered again
+        run.Busy = true;
+        window.SetTimerEnabled(TimerId::Next, true);
+        run.FilesOverLimit = run.FoldersOverLimit = 0;
+        ctx.watch.Fresh = TrackLibrary{};
+        run.MessageText = RefreshProgress(ctx);
+        state = 41;
+        return false;
+    case 45: {
+        const WatchState& w = ctx.watch;
+        run.MessageText = "フォルダの変更を反映しました" + std::string(kCrLf) + "追加 " + Num(w.Added) + " 個・削除 " +
+                          Num(w.Removed) + " 個  全 " + Num(lib.RegisteredFileCount) +
+                          " 個のファイルから検索が出来ます" + OverLimitNote(run) + kCrLf + RefreshPath(ctx);
+        // The matches of the type-ahead name tracks by their place.
+        DropTypeAheadResult(ctx);
+        ctx.watch.RefreshRoot = -1;
+        state = 49;
+        return true;
+    }
+    case 46:
+        run.MessageText = "フォルダの変更の反映を中止しました" + std::string(kCrLf) + RefreshPath(ctx);
+        ctx.watch.RefreshRoot = -1;
+        ctx.watch.Fresh = TrackLibrary{};
+        state = 49;
+        return true;
     case 47:
         run.MessageText = "登録中止" + std::string(kCrLf) + Num(lib.RegisteredFileCount);
         if (live.Settings.UseTagInfo)
@@ -406,6 +452,7 @@ void MainTick(AppContext& ctx) {
         return;
     }
     TypeAheadTick(ctx);
+    WatchTick(ctx);
     ShowStatus(ctx);
     if (internal) PlayerStep(ctx);
     run.InMainTick = false;

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "core/data_file.h"
+#include "library/watched_folders.h"
 #include "menus/popup_menus.h"
 #include "menus/tray_icon.h"
 #include "menus/window_hook.h"
@@ -13,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "playback/player.h"
+#include "playback/resume_point.h"
 #include "window/keyboard.h"
 #include "window/visibility.h"
 #include "window/window_layout.h"
@@ -78,6 +80,8 @@ void StartUp(AppContext& ctx) {
     PlaceOnAMonitor(ctx);  // a monitor that was unplugged must not take the window with it
     ApplyWindowSettings(ctx);
     ApplyKeyboard(ctx, true);
+    TakeResumePoint(ctx);
+    ArmWatches(ctx);
     if (ctx.live.Settings.UseTransparency) SetOpacity(ctx, 0.0f);
     ctx.platform.window->Show();
 }
@@ -89,6 +93,7 @@ bool SaveState(AppContext& ctx) {
 }
 
 void ExitProgram(AppContext& ctx) {
+    KeepResumePoint(ctx);
     if (!SaveState(ctx)) {
         const std::string text = std::string("設定を保存している際にエラーが発生しました") +
                                  "\r\n" + "設定ファイル " + kDataFileName +
@@ -104,6 +109,7 @@ void ExitProgram(AppContext& ctx) {
     ctx.run.Quitting = true;
     ctx.run.CancelRequested = true;
     RunPlayerCommand(ctx, kCmdCloseDevice, kEventDirect);
+    StopWatches(ctx);
 
     MainWindow& window = *ctx.platform.window;
     for (TimerId id : {TimerId::Main, TimerId::Next, TimerId::Move, TimerId::Popup, TimerId::Win})

@@ -2,6 +2,7 @@
 
 #include "library/folder_scan.h"
 #include "library/tag_reader.h"
+#include "library/watched_folders.h"
 #include "model/app_context.h"
 #include "platform/main_window.h"
 #include "platform/message_pump.h"
@@ -23,12 +24,18 @@ void RegisterFolders(AppContext& ctx) {
     live.Library.TagsReadCount = 0;
     const WatchFolderSet& folders = live.Settings.WatchFolderSet;
     Registration reg = RegistrationOf(ctx);
+    std::vector<std::vector<FileStamp>>& stamps = ctx.watch.TagStamps;
+    stamps.assign(folders.WatchFolderCount, {});
     for (int16_t c = 0; c < folders.WatchFolderCount; ++c) {
         live.Search.SearchHits.Clear();
         live.Search.SearchHitCount = 0;
+        reg.stamps = &stamps[c];
         RegisterRoot(reg, folders.WatchFolders[c].Path, folders.WatchFolders[c].IncludeSubfolders != 0);
         if (ctx.run.CancelRequested) break;
     }
+    // The folders are watched from the library they now give; one that
+    // could not be watched before is tried again.
+    ArmWatches(ctx);
     if (ctx.run.CancelRequested) {
         ctx.run.AppState = 47;
     } else if (live.Settings.UseTagInfo) {
@@ -66,7 +73,12 @@ void RunWorkStep(AppContext& ctx) {
     ctx.run.CancelRequested = false;
     switch (ctx.run.AppState) {
     case 41:
-        RegisterFolders(ctx);
+        if (ctx.watch.RefreshRoot < 0) {
+            RegisterFolders(ctx);
+        } else {
+            ctx.run.AppState = RegisterRootAgain(ctx, JobOf(ctx)) ? 45 : 46;
+            ArmWatches(ctx);
+        }
         break;
     case 42:
         ReadAllTags(ctx);

@@ -500,6 +500,16 @@ const KnownValue kKnownValues[] = {
      [](Settings& s, int32_t v) { s.MediaKeys = ToVBool(v != 0); }},
     {"SearchAsYouType", [](const Settings& s) -> int32_t { return s.SearchAsYouType; },
      [](Settings& s, int32_t v) { s.SearchAsYouType = ToVBool(v != 0); }},
+    {"WatchForChanges", [](const Settings& s) -> int32_t { return s.WatchForChanges; },
+     [](Settings& s, int32_t v) { s.WatchForChanges = ToVBool(v != 0); }},
+    {"ResumePlay", [](const Settings& s) -> int32_t { return s.ResumePlay; },
+     [](Settings& s, int32_t v) { s.ResumePlay = ToVBool(v != 0); }},
+    // The place is checked against the play list when it is used.
+    {"ResumeEntry", [](const Settings& s) { return s.ResumeEntry; }, [](Settings& s, int32_t v) { s.ResumeEntry = v; }},
+    {"ResumeCheck", [](const Settings& s) { return s.ResumeCheck; }, [](Settings& s, int32_t v) { s.ResumeCheck = v; }},
+    {"ResumeAt", [](const Settings& s) { return s.ResumeAt; }, [](Settings& s, int32_t v) { s.ResumeAt = v; }},
+    {"ResumeLength", [](const Settings& s) { return s.ResumeLength; },
+     [](Settings& s, int32_t v) { s.ResumeLength = v; }},
 };
 
 // Named values are decimal numbers; anything else is not one of ours.

@@ -41,6 +41,8 @@ auto& CheckSetting(S& s, int i) {
     case 14: return s.MatchComment;
     case 15: return s.MediaKeys;
     case 16: return s.SearchAsYouType;
+    case 18: return s.WatchForChanges;
+    case 19: return s.ResumePlay;
     default: return s.PreferId3v2;
     }
 }
@@ -124,6 +126,8 @@ const std::vector<SettingsControl>& SettingsControls() {
         {K::Check, 15, "More,720,1680,4455,255", "メディアキーで内部プレイヤーを操作する"},
         {K::Check, 16, "More,720,1920,4455,255", "入力中に検索する"},
         {K::Check, 17, "More,720,2160,4455,255", "タグは ID3v2 を ID3v1 より優先する"},
+        {K::Check, 18, "More,720,2520,4455,255", "フォルダを監視して変更を自動で登録する"},
+        {K::Check, 19, "More,720,2760,4455,255", "前回停止した位置から再生を再開する"},
         {K::Ok, 0, "", "OK"},
         {K::Cancel, 0, "", "キャンセル"},
     };

@@ -23,7 +23,7 @@ enum class BoxIcon;
 enum class SettingsControlKind { Label, FolderList, Button, Swatch, Check, Combo, Hotkey, TabStrip, Ok, Cancel };
 
 constexpr int kSettingsTabCount = 6;
-constexpr int kSettingsCheckCount = 18;
+constexpr int kSettingsCheckCount = 20;
 
 struct SettingsControl {
     SettingsControlKind kind;
@@ -92,7 +92,7 @@ bool FoldersDiffer(const Settings& a, const Settings& b);
 struct SettingsView {
     std::vector<std::pair<std::string, bool>> folders;  // path, with sub-folders
     RgbColor back, line;
-    std::array<bool, kSettingsCheckCount> checks{};  // Ch (0) to Ch (17)
+    std::array<bool, kSettingsCheckCount> checks{};  // Ch (0) to Ch (19)
     int32_t hotkey = 0;                  // the summoning chord, 0 for none
     std::array<int16_t, 5> mapping{};    // CB (0) to CB (4): the selected position
     bool deleteEnabled = false;          // Com (1)

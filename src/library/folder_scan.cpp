@@ -1,5 +1,7 @@
 #include "library/folder_scan.h"
 
+#include <algorithm>
+
 #include "platform/files.h"
 
 namespace tw {
@@ -81,6 +83,7 @@ void ScanFolderFiles(Registration& reg, int16_t k) {
         }
         if (root.Tracks.size() > static_cast<size_t>(root.TrackCount)) root.Tracks.Resize(root.TrackCount);
         root.Tracks.Append(e.name, k);
+        if (reg.stamps) reg.stamps->push_back({e.size, e.writeTime});
         ++root.TrackCount;
         ++lib.RegisteredFileCount;
     }
@@ -92,6 +95,11 @@ void WalkSubfolders(Registration& reg, int16_t k, bool includeSubfolders) {
     const std::vector<std::string> names = ListSubfolders(reg, path);
     if (reg.job.Stopped() || !includeSubfolders) return;
     for (const std::string& name : names) {
+        // A link back to a folder on the way down would be walked again and
+        // again, to the list's limit: leave it out.
+        FolderIdentity id;
+        const bool known = reg.files.IdentifyFolder(path + name, id);
+        if (known && std::find(reg.walkPath.begin(), reg.walkPath.end(), id) != reg.walkPath.end()) continue;
         RootEntry& root = LastRoot(reg);  // re-read: the lists grow below
         FolderEntry child{name, k, RelativeFolderPath(root.Folders[k])};
         const int16_t n = root.FolderCount;
@@ -100,7 +108,9 @@ void WalkSubfolders(Registration& reg, int16_t k, bool includeSubfolders) {
             continue;
         }
         ScanFolderFiles(reg, n);
+        if (known) reg.walkPath.push_back(id);
         WalkSubfolders(reg, n, true);
+        if (known) reg.walkPath.pop_back();
     }
 }
 
@@ -112,6 +122,9 @@ bool RegisterRoot(Registration& reg, const std::string& path, bool includeSubfol
     AppendCapped(root.Folders, root.FolderCount, FolderEntry{"", -1, ""});
     if (!AppendCapped(lib.LibraryRoots, lib.RootCount, std::move(root))) return false;
     ScanFolderFiles(reg, 0);
+    reg.walkPath.clear();
+    FolderIdentity id;
+    if (includeSubfolders && reg.files.IdentifyFolder(path, id)) reg.walkPath.push_back(id);
     WalkSubfolders(reg, 0, includeSubfolders);
     // The lists grew by doubling: give the spare room back.
     RootEntry& done = LastRoot(reg);

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "model/state_record.h"
+#include "platform/files.h"
 #include "platform/message_pump.h"
 
 namespace tw {
 
-class FileSystem;
 
 // One registration run: the library it fills, the files it lists, the job
 // it runs in, and where it counts the entries a root's full lists could not
@@ -21,11 +21,18 @@ struct Registration {
     JobControl job;
     int32_t& filesOverLimit;
     int32_t& foldersOverLimit;
+    // When set, receives each registered track's stamp, in track order.
+    std::vector<FileStamp>* stamps = nullptr;
+    // The folders from the root down to the one being walked, as far as
+    // they told who they are: a folder among them is not entered again.
+    std::vector<FolderIdentity> walkPath = {};
 };
 
 // Appends one root entry for a configured folder (`path` ends with a
 // backslash) and registers its files and, when asked, all sub-folders in
-// depth-first pre-order. Stops listing once the job is stopped. At 32,767 roots nothing is appended and false comes back.
+// depth-first pre-order. A folder reached again through a link below
+// itself is not entered. Stops listing once the job is stopped. At 32,767
+// roots nothing is appended and false comes back.
 bool RegisterRoot(Registration& reg, const std::string& path, bool includeSubfolders);
 
 // Registers the "*.mp3" entries of folder k of the last root.

@@ -84,21 +84,28 @@ bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock
 }
 
 void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r,
-                  bool preferId3v2) {
+                  bool preferId3v2, const KnownTags* known) {
     std::string path;  // reused: one buffer for every file's path
+    int sinceYield = 0;
     for (int16_t i = 0; i < lib.LibraryRoots[r].TrackCount; ++i) {
         RootEntry& root = lib.LibraryRoots[r];
         const TrackView track = root.Tracks[i];
-        const FolderView folder = root.Folders[track.FolderIndex];
-        path.assign(root.Path);
-        path += folder.PathFromRoot;  // RelativeFolderPath, without its temporaries
-        if (!folder.Name.empty()) {
-            path += folder.Name;
-            path += '\\';
-        }
-        path += track.FileName;
+        TrackView kept;
         TagBlock tag;
-        ReadTag(fs, codec, path, tag, preferId3v2);  // empty fields when none
+        const bool isKnown = known && known->Find(i, kept);
+        if (isKnown) {
+            tag.Title = kept.Title, tag.Artist = kept.Artist, tag.Album = kept.Album, tag.Comment = kept.Comment;
+        } else {
+            const FolderView folder = root.Folders[track.FolderIndex];
+            path.assign(root.Path);
+            path += folder.PathFromRoot;  // RelativeFolderPath, without its temporaries
+            if (!folder.Name.empty()) {
+                path += folder.Name;
+                path += '\\';
+            }
+            path += track.FileName;
+            ReadTag(fs, codec, path, tag, preferId3v2);  // empty fields when none
+        }
         // Writing texts appends a block; a file without a tag whose track
         // has none either is left as it is.
         const bool hadTags = !track.Title.empty() || !track.Artist.empty() || !track.Album.empty() ||
@@ -107,6 +114,10 @@ void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const Job
             root.Tracks.SetTags(i, tag.Title, tag.Artist, tag.Album, tag.Comment);
         ++root.TagsRead;
         ++lib.TagsReadCount;
+        // Texts taken over cost no file: yielding for each of them would
+        // cost more than the work.
+        if (isKnown && ++sinceYield < 64) continue;
+        sinceYield = 0;
         job.pump.Yield();
         if (job.Stopped()) break;
     }

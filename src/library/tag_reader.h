@@ -27,11 +27,21 @@ struct TagBlock {
 // case, the file cannot be read, or it has neither tag.
 bool ReadTag(FileSystem& fs, TextCodec& codec, const std::string& path, TagBlock& tag, bool preferId3v2 = true);
 
+// Tag texts read before, of files that have not changed since.
+class KnownTags {
+public:
+    virtual ~KnownTags() = default;
+    // The texts of track i's file (FileName and FolderIndex are not used),
+    // when that file is as it was when they were read.
+    virtual bool Find(int16_t i, TrackView& texts) const = 0;
+};
+
 // Fills the tag fields of every track of root r, counting each file in the
-// root's TagsRead and in TagsReadCount. Yields after each file and returns
-// as soon as the job is stopped.
+// root's TagsRead and in TagsReadCount. A track `known` has texts for
+// takes them instead of reading its file. Yields after each file read and
+// returns as soon as the job is stopped.
 void ReadRootTags(TrackLibrary& lib, FileSystem& fs, TextCodec& codec, const JobControl& job, int16_t r,
-                  bool preferId3v2);
+                  bool preferId3v2, const KnownTags* known = nullptr);
 
 // The text up to its first NUL, or all of it.
 std::string CutAtNul(const std::string& text);

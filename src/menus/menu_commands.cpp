@@ -4,6 +4,7 @@
 
 #include "dialogs/settings_dialog.h"
 #include "dialogs/version_dialog.h"
+#include "library/watched_folders.h"
 #include "menus/menu_model.h"
 #include "model/app_context.h"
 #include "platform/clock.h"
@@ -44,6 +45,7 @@ void OpenSettings(AppContext& ctx) {
     ApplyWindowSettings(ctx);
     ApplyKeyboard(ctx, false);
     DropTypeAheadResult(ctx);  // found with the old search targets
+    ArmWatches(ctx);           // the folders, or whether to watch them, may have changed
     if (run.FoldersChanged) run.AppState = 40;
 }
 

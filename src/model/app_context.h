@@ -22,6 +22,7 @@ class SystemInfo;
 class MainWindow;
 class MciDevice;
 class DialogHost;
+class FolderWatcher;
 
 // The services of the platform. The context does not own them.
 struct Platform {
@@ -35,6 +36,7 @@ struct Platform {
     MainWindow* window = nullptr;
     MciDevice* mci = nullptr;
     DialogHost* dialogs = nullptr;
+    FolderWatcher* watcher = nullptr;  // none: the folders are not watched
 };
 
 // Operating-system classes; only kOsNt5 has layered translucency.
@@ -115,6 +117,27 @@ struct TypeAheadState {
     bool Done = false;       // it looked at every track
 };
 
+// A music folder watched for changes.
+struct WatchedFolder {
+    std::string Path;        // as configured when the watch began
+    int Id = 0;              // the watcher's, 0 while it is not watched
+    bool Changed = false;    // changed since its root was last registered
+    uint32_t ChangedAt = 0;  // when a change was last seen
+};
+
+// Watching the music folders, and the root a job registers again.
+struct WatchState {
+    std::vector<WatchedFolder> Folders;  // one a WatchFolders entry
+    uint32_t PolledAt = 0;
+    int16_t RefreshRoot = -1;  // the root the registration job is for; -1: all of them
+    TrackLibrary Fresh;        // that root as the job registers it
+    int32_t Added = 0, Removed = 0;
+    // Each root's tracks' stamps as listed before their tags were read in
+    // this run (tracks below the root's TagsRead had theirs read); empty
+    // where not known.
+    std::vector<std::vector<FileStamp>> TagStamps;
+};
+
 // The player engine's values; the status line and the lists read them.
 struct PlayerRuntime {
     int16_t PlayerState = 0;
@@ -145,6 +168,7 @@ struct AppContext {
     WindowRuntime win;
     SettingsDialogState settingsDialog;
     TypeAheadState typeAhead;
+    WatchState watch;
     std::mt19937 random;
 };
 

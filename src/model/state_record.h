@@ -107,6 +107,15 @@ struct Settings {
     int32_t Hotkey = kDefaultHotkey;
     VBool MediaKeys = kTrue;         // the keyboard's media keys run the player
     VBool SearchAsYouType = kFalse;  // search while typing, before Enter
+    VBool WatchForChanges = kTrue;   // register a music folder again when it changes
+    VBool ResumePlay = kTrue;        // play/pause after a start goes on where the player was left
+    // Where the player was left at the last exit: the play list entry, a
+    // check of its path (so that a list changed since is not misread), the
+    // position and the track's length, in ms.
+    int32_t ResumeEntry = 0;
+    int32_t ResumeCheck = 0;
+    int32_t ResumeAt = 0;
+    int32_t ResumeLength = 0;
     // Named values this version does not know (a newer one's), kept as
     // they came so that they survive a save.
     std::vector<NamedValue> OtherValues;
@@ -157,6 +166,14 @@ public:
         return {std::string(v.FileName), v.FolderIndex, std::string(v.Title), std::string(v.Artist),
                 std::string(v.Album), std::string(v.Comment)};
     }
+};
+
+// What a file was when it was listed: equal stamps of one path mean the
+// file was not written in between. Known for this run only, never stored.
+struct FileStamp {
+    uint64_t size = 0, writeTime = 0;
+    bool Known() const { return writeTime != 0; }
+    bool operator==(const FileStamp&) const = default;
 };
 
 struct FolderEntry {

@@ -20,6 +20,15 @@ enum : uint32_t {
 struct FindEntry {
     std::string name;      // long name, no path
     uint32_t attributes = 0;
+    uint64_t size = 0;       // bytes
+    uint64_t writeTime = 0;  // last write, in the platform's own units; 0 unknown
+};
+
+// Which folder a path is, whatever way it was reached: two paths of one
+// folder (one through a link) have equal identities.
+struct FolderIdentity {
+    uint64_t volume = 0, index = 0;
+    bool operator==(const FolderIdentity&) const = default;
 };
 
 // Random access to one open file's bytes, for readers that look at a few
@@ -81,6 +90,9 @@ public:
     virtual bool FindEntries(const std::string& pattern, std::vector<FindEntry>& out) = 0;
     // Attributes of a path; false when the query fails.
     virtual bool GetAttributes(const std::string& path, uint32_t& attributes) = 0;
+    // The identity of the folder at `path`; false when the platform cannot
+    // tell (the caller then cannot know it was here before).
+    virtual bool IdentifyFolder(const std::string& path, FolderIdentity& id) = 0;
     // The 8.3 short form of an existing path, or "" when there is none.
     virtual std::string ShortPath(const std::string& path) = 0;
     // Reads the last `count` bytes of a file (all of it when it is shorter);

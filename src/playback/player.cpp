@@ -177,6 +177,10 @@ void PlayerStep(AppContext& ctx) {
                     p.PlayerState = 80;
                     continue;
                 }
+                // A closed device with a position is a place kept from the
+                // last run: go on from there.
+                if (p.PlayPosition > 0 && p.PlayPosition < p.TrackLength) device.SeekDevice(p.PlayPosition);
+                else p.PlayPosition = 0;
             }
             device.PlayDevice();
             p.PlayerState = 11;

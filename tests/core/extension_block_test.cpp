@@ -91,7 +91,7 @@ TEST_F(DataFile_Extension, ANewerVersionsNamedValuesSurviveASave) {
     EXPECT_EQ(again.Settings.OtherValues, rec.Settings.OtherValues);
 }
 
-TEST_F(DataFile_Extension, KeyboardSettingsComeBackOrFallToTheirDefaults) {
+TEST_F(DataFile_Extension, SettingsBeyondTheRecordComeBackOrFallToTheirDefaults) {
     StateRecord rec = Defaults();
     EXPECT_EQ(rec.Settings.Hotkey, kDefaultHotkey);
     EXPECT_EQ(rec.Settings.MediaKeys, kTrue);
@@ -99,6 +99,9 @@ TEST_F(DataFile_Extension, KeyboardSettingsComeBackOrFallToTheirDefaults) {
     rec.Settings.Hotkey = (kChordControl | kChordShift) << 8 | 'M';
     rec.Settings.MediaKeys = kFalse;
     rec.Settings.SearchAsYouType = kTrue;
+    rec.Settings.WatchForChanges = rec.Settings.ResumePlay = kFalse;
+    rec.Settings.ResumeEntry = 3, rec.Settings.ResumeCheck = -123456789;
+    rec.Settings.ResumeAt = 5000, rec.Settings.ResumeLength = 180000;
     StateRecord back;
     ASSERT_EQ(Load(EncodeFile(rec, codec), back), LoadOutcome::Loaded);
     EXPECT_EQ(back.Settings, rec.Settings);

@@ -58,7 +58,7 @@ TEST(Dialogs_LayoutTag, PageAndFourNumbersOrNothing) {
         EXPECT_FALSE(ParseLayoutTag(bad)) << bad;
     // Every control of a page carries a sound tag; the others carry none.
     // The five pages keep their 36; the sixth holds the label, the hotkey
-    // control and three boxes.
+    // control and five boxes.
     int placed = 0, sixth = 0;
     for (const SettingsControl& c : SettingsControls()) {
         const auto tag = ParseLayoutTag(c.tag);
@@ -67,7 +67,7 @@ TEST(Dialogs_LayoutTag, PageAndFourNumbersOrNothing) {
         EXPECT_EQ(tag.has_value(), std::string(c.tag).find(',') != std::string::npos) << c.tag;
     }
     EXPECT_EQ(placed, 36);
-    EXPECT_EQ(sixth, 5);
+    EXPECT_EQ(sixth, 7);
 }
 
 TEST(Dialogs_LayoutTag, TwipsToPixelsAtTheDisplaysScale) {

@@ -81,32 +81,54 @@ std::string ParentOf(const std::string& path) {
 
 }  // namespace
 
+std::string MemoryFileSystem::Resolve(std::string path) const {
+    if (path.size() > 1 && path.back() == '\\') path.pop_back();
+    // A bounded number of hops: links that point at each other lead nowhere.
+    for (int hop = 0; hop < 40; ++hop) {
+        bool moved = false;
+        for (const auto& [link, target] : links) {
+            if (path == link || (path.size() > link.size() && path.compare(0, link.size(), link) == 0 &&
+                                 path[link.size()] == '\\')) {
+                path = target + path.substr(link.size());
+                moved = true;
+                break;
+            }
+        }
+        if (!moved) break;
+    }
+    return path;
+}
+
 bool MemoryFileSystem::FindEntries(const std::string& typed, std::vector<FindEntry>& out) {
     const std::string pattern = AsNamed(typed);
     patterns.push_back(pattern);
     out.clear();
     const size_t slash = pattern.rfind('\\');
-    const std::string dir = pattern.substr(0, slash);
+    const std::string dir = Resolve(pattern.substr(0, slash));
     const std::string mask = pattern.substr(slash + 1);
     if (!dirs.count(dir)) return false;
     for (const char* dot : {".", ".."})
         if (WildcardMatch(mask, dot)) out.push_back({dot, kAttrDirectory});
-    std::map<std::string, uint32_t> children;
+    std::map<std::string, FindEntry> children;
     for (const auto& [path, attr] : dirs)
-        if (ParentOf(path) == dir) children[path.substr(slash + 1)] = attr;
+        if (ParentOf(path) == dir) children[path.substr(dir.size() + 1)] = {"", attr};
     for (const auto& [path, bytes] : files) {
         if (ParentOf(path) != dir) continue;
         auto a = fileAttributes.find(path);
-        children[path.substr(slash + 1)] = a == fileAttributes.end() ? kAttrArchive : a->second;
+        auto t = writeTimes.find(path);
+        children[path.substr(dir.size() + 1)] = {"", a == fileAttributes.end() ? kAttrArchive : a->second,
+                                                 bytes.size(), t == writeTimes.end() ? 1 : t->second};
     }
-    for (const auto& [name, attr] : children)
-        if (WildcardMatch(mask, name)) out.push_back({name, attr});
+    for (auto& [name, entry] : children) {
+        if (!WildcardMatch(mask, name)) continue;
+        entry.name = name;
+        out.push_back(entry);
+    }
     return !out.empty();
 }
 
 bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t& attributes) {
-    std::string p = path;
-    if (p.size() > 1 && p.back() == '\\') p.pop_back();
+    const std::string p = Resolve(path);
     if (auto d = dirs.find(p); d != dirs.end()) {
         attributes = d->second;
         return true;
@@ -114,6 +136,15 @@ bool MemoryFileSystem::GetAttributes(const std::string& path, uint32_t& attribut
     if (!files.count(p)) return false;
     auto a = fileAttributes.find(p);
     attributes = a == fileAttributes.end() ? kAttrArchive : a->second;
+    return true;
+}
+
+bool MemoryFileSystem::IdentifyFolder(const std::string& path, FolderIdentity& id) {
+    if (!identities) return false;
+    const std::string p = Resolve(path);
+    auto d = dirs.find(p);
+    if (d == dirs.end()) return false;
+    id = {1, static_cast<uint64_t>(std::distance(dirs.begin(), d)) + 1};
     return true;
 }
 
@@ -184,7 +215,7 @@ const char* FakeWindow::TimerName(TimerId id) {
 }
 
 TestApp::TestApp()
-    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci, &dialogs}) {
+    : ctx(Platform{&clock, &pump, &files, &codec, &shell, &boxes, &system, &window, &mci, &dialogs, &watcher}) {
     window.ctx = &ctx;
     window.handler = &appEvents;
     // The layout a start-up would make, for tests that show status texts

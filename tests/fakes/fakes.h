@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/dialog_host.h"
 #include "platform/files.h"
+#include "platform/folder_watch.h"
 #include "platform/main_window.h"
 #include "platform/mci.h"
 #include "platform/message_box.h"
@@ -72,15 +73,60 @@ public:
     std::vector<std::string> patterns;               // every FindEntries asked
 
     void AddDir(const std::string& path, uint32_t extra = 0) { dirs[path] = kAttrDirectory | extra; }
+    // A folder at `path` that is the folder `target` (a junction or a
+    // symbolic link): listed like a folder, everything below it is the
+    // target's.
+    std::map<std::string, std::string> links;
+    void AddLink(const std::string& path, const std::string& target) {
+        dirs[path] = kAttrDirectory;
+        links[path] = target;
+    }
+    std::string Resolve(std::string path) const;
+    bool identities = true;  // whether folders tell their identity
+    std::map<std::string, uint64_t> writeTimes;  // listed last-write times (default 1)
     void AddFile(const std::string& path, std::string bytes = "") { files[path] = std::move(bytes); }
     // Lists a folder's children in name order, "." and ".." first, as a
     // Windows listing of a non-root folder does.
     bool FindEntries(const std::string& pattern, std::vector<FindEntry>& out) override;
     bool GetAttributes(const std::string& path, uint32_t& attributes) override;
+    bool IdentifyFolder(const std::string& path, FolderIdentity& id) override;
     std::string ShortPath(const std::string& path) override {
         return files.count(path) ? path : std::string();
     }
     bool ReadTail(const std::string& path, uint32_t count, std::string& bytes) override;
+};
+
+// Watches that change when the test says so. Folders in `refused` cannot
+// be watched.
+class FakeWatcher : public FolderWatcher {
+public:
+    std::map<int, std::pair<std::string, bool>> watching;  // id: folder, subtree
+    std::set<std::string> refused;
+    std::set<int> changed, failed;
+    int polls = 0, nextId = 1;
+    int Watch(const std::string& folder, bool subtree) override {
+        if (refused.count(folder)) return 0;
+        watching[nextId] = {folder, subtree};
+        return nextId++;
+    }
+    void Stop(int id) override { watching.erase(id); }
+    void Poll(std::vector<int>& c, std::vector<int>& f) override {
+        ++polls;
+        c.assign(changed.begin(), changed.end());
+        f.assign(failed.begin(), failed.end());
+        for (int id : failed) watching.erase(id);
+        changed.clear();
+        failed.clear();
+    }
+    // A change in `folder`, seen by its watches.
+    void Touch(const std::string& folder) {
+        for (const auto& [id, w] : watching)
+            if (w.first == folder) changed.insert(id);
+    }
+    void Fail(const std::string& folder) {
+        for (const auto& [id, w] : watching)
+            if (w.first == folder) failed.insert(id);
+    }
 };
 
 struct ShellCall {
@@ -341,6 +387,7 @@ struct TestApp {
     FakeWindow window;
     RecordingMci mci;
     ScriptedDialogs dialogs;
+    FakeWatcher watcher;
     AppContext ctx;
     AppEvents appEvents{ctx};
 

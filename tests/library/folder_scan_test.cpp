@@ -168,6 +168,35 @@ TEST_F(Library_Register, ARootsListsStopAtTheSixteenBitLimit) {
     EXPECT_EQ(app.ctx.run.FilesOverLimit, 3);
 }
 
+// Links back up the tree (junctions, symbolic links) are not walked again;
+// a link elsewhere is an ordinary folder.
+TEST_F(Library_Register, AFolderOnTheWayDownIsNotEnteredAgain) {
+    struct Case {
+        const char* link;
+        const char* target;
+        std::vector<std::string> tracks;
+    } cases[] = {
+        {"C:\\m\\A\\up", "C:\\m", {"r.mp3", "A\\a.mp3", "B\\b.mp3"}},
+        {"C:\\m\\A\\self", "C:\\m\\A", {"r.mp3", "A\\a.mp3", "B\\b.mp3"}},
+        {"C:\\m\\A\\side", "C:\\m\\B", {"r.mp3", "A\\a.mp3", "A\\side\\b.mp3", "B\\b.mp3"}},
+    };
+    for (const Case& c : cases) {
+        TestApp fresh;
+        test::MemoryFileSystem& f = fresh.files;
+        f.AddDir("C:\\m");
+        f.AddFile("C:\\m\\r.mp3");
+        f.AddDir("C:\\m\\A");
+        f.AddFile("C:\\m\\A\\a.mp3");
+        f.AddDir("C:\\m\\B");
+        f.AddFile("C:\\m\\B\\b.mp3");
+        f.AddLink(c.link, c.target);
+        f.AddLink("C:\\m\\B\\back", "C:\\m");  // a second loop, as in a profile
+        Registration r = RegistrationOf(fresh.ctx);
+        ASSERT_TRUE(RegisterRoot(r, "C:\\m\\", true));
+        EXPECT_EQ(TrackNames(fresh.ctx.live.Library.LibraryRoots[0]), c.tracks) << c.link;
+    }
+}
+
 TEST(Library_Listing, FolderEntriesAndAttributes) {
     TestApp app;
     auto& fs = app.files;

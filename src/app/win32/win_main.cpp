@@ -10,6 +10,7 @@
 #include "model/app_context.h"
 #include "platform/win32/win_basics.h"
 #include "platform/win32/win_files.h"
+#include "platform/win32/win_folder_watch.h"
 #include "platform/win32/win_mci.h"
 #include "platform/win32/win_shell.h"
 #include "platform/win32/win_system.h"
@@ -35,6 +36,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tw::win::WinMessageBoxes boxes(owner);
     tw::win::WinMci mci;
     tw::win::WinDialogHost dialogs(window);
+    tw::win::WinFolderWatcher watcher;
 
     tw::Platform platform;
     platform.clock = &clock;
@@ -47,6 +49,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform.window = &window;
     platform.mci = &mci;
     platform.dialogs = &dialogs;
+    platform.watcher = &watcher;
     tw::AppContext ctx(platform);
     tw::AppEvents events(ctx);
     window.Attach(ctx, events);

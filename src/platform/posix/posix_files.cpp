@@ -29,6 +29,11 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// Nanoseconds of the last change of the file's contents.
+uint64_t StampOf(const struct stat& st) {
+    return static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+}
+
 uint32_t AttributesOf(const std::string& name, const struct stat& st) {
     uint32_t a = 0;
     if (S_ISDIR(st.st_mode)) a |= kAttrDirectory;
@@ -165,19 +170,22 @@ bool PosixFileSystem::FindEntries(const std::string& pattern, std::vector<FindEn
     while (dirent* e = ::readdir(d)) {
         std::string name = e->d_name;
         if (!WildcardMatch(mask, name)) continue;
-        // The entry's type usually comes with the listing; stat only when
-        // it does not (or for links, which list as what they point to).
+        // stat follows links, so a linked folder lists as the folder it is.
         struct stat st {};
-        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
-            st.st_mode = (e->d_type == DT_DIR ? S_IFDIR : S_IFREG) | S_IWUSR;
-        } else if (::stat((dir + "/" + name).c_str(), &st) != 0) {
-            continue;
-        }
-        const uint32_t attributes = AttributesOf(name, st);
-        out.push_back({std::move(name), attributes});
+        if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
+        FindEntry entry{std::move(name), 0, static_cast<uint64_t>(st.st_size), StampOf(st)};
+        entry.attributes = AttributesOf(entry.name, st);
+        out.push_back(std::move(entry));
     }
     ::closedir(d);
     return !out.empty();
+}
+
+bool PosixFileSystem::IdentifyFolder(const std::string& path, FolderIdentity& id) {
+    struct stat st {};
+    if (::stat(Native(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
 }
 
 bool PosixFileSystem::GetAttributes(const std::string& path, uint32_t& attributes) {

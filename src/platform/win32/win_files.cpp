@@ -125,9 +125,26 @@ bool WinFileSystem::FindEntries(const std::string& pattern, std::vector<FindEntr
         h = FindFirstFileW(Widen(pattern).c_str(), &fd);  // systems before Windows 7 know neither
     if (h == INVALID_HANDLE_VALUE) return false;
     do {
-        out.push_back(FindEntry{Narrow(fd.cFileName, wcslen(fd.cFileName)), fd.dwFileAttributes});
+        out.push_back(FindEntry{Narrow(fd.cFileName, wcslen(fd.cFileName)), fd.dwFileAttributes,
+                                uint64_t{fd.nFileSizeHigh} << 32 | fd.nFileSizeLow,
+                                uint64_t{fd.ftLastWriteTime.dwHighDateTime} << 32 | fd.ftLastWriteTime.dwLowDateTime});
     } while (FindNextFileW(h, &fd));
     FindClose(h);
+    return true;
+}
+
+bool WinFileSystem::IdentifyFolder(const std::string& path, FolderIdentity& id) {
+    // No access asked: reading the identity needs none, and a folder the
+    // user may not list is still one not to enter twice.
+    HANDLE h = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    // Some file systems (FAT over a network, some shares) report no index.
+    if (!ok || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
+    id = {info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
     return true;
 }
 

@@ -15,6 +15,7 @@ public:
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool FindEntries(const std::string& pattern, std::vector<FindEntry>& out) override;
     bool GetAttributes(const std::string& path, uint32_t& attributes) override;
+    bool IdentifyFolder(const std::string& path, FolderIdentity& id) override;
     std::string ShortPath(const std::string& path) override;
     bool ReadTail(const std::string& path, uint32_t count, std::string& bytes) override;
     std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
