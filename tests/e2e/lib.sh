@@ -383,6 +383,15 @@ tw_music() {
     cp -r "$cache" "$1"
 }
 
+# tw_long_tracks DIR: two tracks of two minutes, first.mp3 and second.mp3,
+# long enough that the player is where the test left it.
+tw_long_tracks() {
+    mkdir -p "$1" || return 1
+    sox -q -n -r 22050 -c 1 -b 16 "$1/long.wav" synth 120 sine 330 || return 1
+    lame --quiet -b 32 "$1/long.wav" "$1/first.mp3" || return 1
+    cp "$1/first.mp3" "$1/second.mp3" && rm -f "$1/long.wav"
+}
+
 # tw_focus ID: gives the window the keyboard focus, as a click on it would.
 tw_focus() {
     timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 ||

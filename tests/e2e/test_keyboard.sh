@@ -64,18 +64,10 @@ with_window_manager() {
     return $rc
 }
 
-# Long tracks: a press must find the player where the last one left it.
-long_tracks() {
-    mkdir -p "$1" || return 1
-    sox -q -n -r 22050 -c 1 -b 16 "$1/long.wav" synth 120 sine 330 || return 1
-    lame --quiet -b 32 "$1/long.wav" "$1/first.mp3" || return 1
-    cp "$1/first.mp3" "$1/second.mp3" && rm -f "$1/long.wav"
-}
-
 media_keys_in_the_background() {
     local dir ok=0
     dir=$(tw_new_folder) || return 1
-    long_tracks "$dir/music" || return 1
+    tw_long_tracks "$dir/music" || return 1
     # Where notepad does not cover it.
     tw_dat_with "$dir" left=830 top=680 autohide=0 music="$dir/music" || return 1
     tw_start_shown "$dir" || return 1

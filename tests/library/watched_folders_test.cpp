@@ -154,7 +154,7 @@ TEST(Library_Watch, OneRootAgainIsWhatAFullRegistrationGives) {
     w.Run(4000);
     ASSERT_EQ(w.refreshJobs, 1);
     EXPECT_EQ(ctx.run.MessageText,
-              "フォルダの変更を反映しました\r\n追加 3 個・削除 3 個  全 5 個のファイルから検索が出来ます\r\nC:\\b\\");
+              "フォルダの変更を反映しました\r\n追加 3 個・削除 3 個  全 5 個\r\nC:\\b\\");
 
     TestApp full;
     full.files.dirs = fs.dirs;

@@ -4,7 +4,7 @@
 //
 //   make_dat OUT [left=N] [top=N] [keyword=TEXT] [transparency=0|1]
 //                [autohide=0|1] [internal=0|1] [music=/unix/folder]
-//                [watch=/unix/folder] [textcolor=R,G,B] [backcolor=R,G,B]
+//                [watch=/unix/folder] [watching=0|1] [textcolor=R,G,B] [backcolor=R,G,B]
 //
 // music= registers the folder (with its sub-folders) as a root and names it
 // as a watched folder; given several times, each is a root of its own (a
@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
         else if (key == "typeahead") s.SearchAsYouType = tw::ToVBool(number != 0);
         else if (key == "mediakeys") s.MediaKeys = tw::ToVBool(number != 0);
         else if (key == "hotkey") s.Hotkey = std::atoi(value.c_str());
+        else if (key == "watching") s.WatchForChanges = tw::ToVBool(number != 0);
         else if (key == "watch") watch = value;
         else if (key == "textcolor" || key == "backcolor") {
             tw::RgbColor& c = key == "textcolor" ? s.TextColor : s.BackColor;
