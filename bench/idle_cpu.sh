@@ -4,7 +4,8 @@
 # that. Runs the exe under Wine in Xvfb (the end-to-end tests' set-up), lets
 # it hide itself, and measures 30 s of its CPU time and the Wine server's,
 # beside a sleeping process as the baseline; then the same with the window
-# shown and idle. Needs tools/build.sh host win64 first.
+# shown and idle, and shown with 32 music folders watched for changes.
+# Needs tools/build.sh host win64 first.
 #   bash bench/idle_cpu.sh [SECONDS]
 set -uo pipefail
 source "$(dirname "$0")/../tests/e2e/lib.sh"
@@ -41,14 +42,18 @@ measure() {
     p1=$(cpu_ticks "$TW_PID") s1=$(cpu_ticks "$server") z1=$(cpu_ticks "$sleeper")
     kill "$sleeper" 2>/dev/null
     wait "$sleeper" 2>/dev/null
-    printf '%-26s program %6s %%   wine server %6s %%   sleep (baseline) %6s %%   of one core, %s s\n' \
+    printf '%-32s program %6s %%   wine server %6s %%   sleep (baseline) %6s %%   of one core, %s s\n' \
         "$1" "$(percent $((p1 - p0)))" "$(percent $((s1 - s0)))" "$(percent $((z1 - z0)))" "$seconds"
 }
 
 run_case() {
-    local label=$1 autohide=$2 dir
+    local label=$1 autohide=$2 folders=${3:-0} dir i music=()
     dir=$(tw_new_folder) || exit 1
-    tw_dat_with "$dir" left=300 top=300 autohide="$autohide" || exit 1
+    # Watched music folders, each a root of its own.
+    for ((i = 0; i < folders; i++)); do
+        mkdir -p "$dir.music/$i" && music+=("music=$dir.music/$i")
+    done
+    tw_dat_with "$dir" left=300 top=300 autohide="$autohide" "${music[@]}" || exit 1
     timeout 5 xdotool mousemove 0 0
     tw_start "$dir"
     tw_wait 60 tw_main_viewable || { echo "no window" >&2; exit 1; }
@@ -65,3 +70,4 @@ run_case() {
 echo "== idle CPU under Wine ($(wine --version 2>/dev/null)), $(nproc) cores"
 run_case "hidden (after auto-hide)" 1
 run_case "shown, idle" 0
+run_case "shown, idle, 32 folders watched" 0 32

@@ -221,8 +221,6 @@ bool Step(AppContext& ctx) {
         run.MessageText = "フォルダの変更を反映しました" + std::string(kCrLf) + "追加 " + Num(w.Added) + " 個・削除 " +
                           Num(w.Removed) + " 個  全 " + Num(lib.RegisteredFileCount) + " 個" + OverLimitNote(run) +
                           kCrLf + RefreshPath(ctx);
-        // The matches of the type-ahead name tracks by their place.
-        DropTypeAheadResult(ctx);
         ctx.watch.RefreshRoot = -1;
         state = 49;
         return true;

@@ -72,19 +72,23 @@ struct Watched {
 TEST(Library_Watch, ABurstGivesOneJobOnceQuietAndTheProgramRests) {
     struct Hold {
         const char* what;
-        void (*on)(RuntimeState&);
-        void (*off)(RuntimeState&);
+        void (*on)(AppContext&);
+        void (*off)(AppContext&);
     } const holds[] = {
-        {"nothing", [](RuntimeState&) {}, [](RuntimeState&) {}},
-        {"a job", [](RuntimeState& r) { r.AppState = 51, r.Busy = true; },
-         [](RuntimeState& r) { r.AppState = 10, r.Busy = false; }},
-        {"a menu", [](RuntimeState& r) { r.OpenMenuCount = 1; }, [](RuntimeState& r) { r.OpenMenuCount = 0; }},
-        {"the settings", [](RuntimeState& r) { r.SettingsDialogOpen = true; },
-         [](RuntimeState& r) { r.SettingsDialogOpen = false; }},
-        {"the version dialog", [](RuntimeState& r) { r.VersionDialogOpen = true; },
-         [](RuntimeState& r) { r.VersionDialogOpen = false; }},
-        {"a rename", [](RuntimeState& r) { r.AppState = 91, r.Renaming = true; },
-         [](RuntimeState& r) { r.AppState = 10, r.Renaming = false; }},
+        {"nothing", [](AppContext&) {}, [](AppContext&) {}},
+        {"a job", [](AppContext& c) { c.run.AppState = 51, c.run.Busy = true; },
+         [](AppContext& c) { c.run.AppState = 10, c.run.Busy = false; }},
+        {"a menu", [](AppContext& c) { c.run.OpenMenuCount = 1; }, [](AppContext& c) { c.run.OpenMenuCount = 0; }},
+        // Closed with OK: the watches are armed anew, the change still due.
+        {"the settings", [](AppContext& c) { c.run.SettingsDialogOpen = true; },
+         [](AppContext& c) {
+             c.run.SettingsDialogOpen = false;
+             ArmWatches(c);
+         }},
+        {"the version dialog", [](AppContext& c) { c.run.VersionDialogOpen = true; },
+         [](AppContext& c) { c.run.VersionDialogOpen = false; }},
+        {"a rename", [](AppContext& c) { c.run.AppState = 91, c.run.Renaming = true; },
+         [](AppContext& c) { c.run.AppState = 10, c.run.Renaming = false; }},
     };
     for (const Hold& h : holds) {
         SCOPED_TRACE(h.what);
@@ -97,7 +101,7 @@ TEST(Library_Watch, ABurstGivesOneJobOnceQuietAndTheProgramRests) {
         ASSERT_EQ(w.app.watcher.watching.size(), 1u);
 
         // A thousand files copied: changes for two seconds.
-        h.on(ctx.run);
+        h.on(ctx);
         for (int i = 0; i < 10; ++i) {
             w.app.files.AddFile("C:\\m\\new" + std::to_string(i) + ".mp3");
             w.Touch("C:\\m");
@@ -110,7 +114,7 @@ TEST(Library_Watch, ABurstGivesOneJobOnceQuietAndTheProgramRests) {
             EXPECT_EQ(w.refreshJobs, 0);
             w.Run(5000);
             EXPECT_EQ(w.refreshJobs, 0);
-            h.off(ctx.run);
+            h.off(ctx);
             w.Run(500);
         }
         EXPECT_EQ(w.refreshJobs, 1);
@@ -151,7 +155,9 @@ TEST(Library_Watch, OneRootAgainIsWhatAFullRegistrationGives) {
     fs.writeTimes["C:\\b\\4.mp3"] = 2;
     w.Touch("C:\\b");
     fs.log.clear();
+    ctx.typeAhead.HaveResult = true;  // its matches name tracks by their place
     w.Run(4000);
+    EXPECT_FALSE(ctx.typeAhead.HaveResult);
     ASSERT_EQ(w.refreshJobs, 1);
     EXPECT_EQ(ctx.run.MessageText,
               "フォルダの変更を反映しました\r\n追加 3 個・削除 3 個  全 5 個\r\nC:\\b\\");
@@ -176,6 +182,32 @@ TEST(Library_Watch, OneRootAgainIsWhatAFullRegistrationGives) {
         if (l.rfind("read ", 0) == 0) reads.push_back(l.substr(5));
     std::sort(reads.begin(), reads.end());
     EXPECT_EQ(reads, (std::vector<std::string>{"C:\\b\\0.mp3", "C:\\b\\4.mp3", "C:\\b\\y\\2.mp3", "C:\\b\\y\\3.mp3"}));
+}
+
+// Esc while the root is walked or its tags are read: the root stays as it
+// was, and the message says so.
+TEST(Library_Watch, CancellingKeepsTheRootAsItWas) {
+    for (const bool tags : {false, true}) {
+        SCOPED_TRACE(tags ? "in the tags" : "in the walk");
+        Watched w;
+        AppContext& ctx = w.ctx;
+        ctx.live.Settings.UseTagInfo = ToVBool(tags);
+        w.AddFolder("C:\\m");
+        w.app.files.AddDir("C:\\m\\sub");
+        w.app.files.AddFile("C:\\m\\sub\\1.mp3", Tag("One"));
+        w.Run(500);
+        const std::vector<std::string> before = Describe(ctx.live.Library);
+        w.app.files.AddFile("C:\\m\\2.mp3", Tag("Two"));
+        w.app.pump.every = [&] {
+            const WatchState& s = ctx.watch;
+            if (s.RefreshRoot >= 0 && (!tags || s.Fresh.TagsReadCount > 0)) ctx.run.CancelRequested = true;
+        };
+        w.Touch("C:\\m");
+        w.Run(4000);
+        ASSERT_EQ(w.refreshJobs, 1);
+        EXPECT_EQ(Describe(ctx.live.Library), before);
+        EXPECT_EQ(ctx.run.MessageText, "フォルダの変更の反映を中止しました\r\nC:\\m\\");
+    }
 }
 
 TEST(Library_Watch, FoldersThatCannotBeWatchedLeaveTheOthersWatched) {

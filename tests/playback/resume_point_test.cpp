@@ -32,6 +32,7 @@ TEST(Playback_Resume, TheNotedEntryAndPlaceComeBackWhereTheyStillHold) {
     } cases[] = {
         {"the same list", {"a.mp3", "b.mp3", "c.mp3"}, {"b.mp3", "c.mp3"}, true, 5000, 2, 5000},
         {"the list shrank", {"c.mp3", "a.mp3"}, {"c.mp3"}, true, 5000, 0, 5000},
+        {"the list changed order", {"c.mp3", "b.mp3", "a.mp3"}, {"c.mp3"}, true, 5000, 0, 5000},
         {"the entry left the list", {"a.mp3", "b.mp3"}, {"a.mp3"}, true, 5000, 0, 0},
         {"its file is gone", {"a.mp3", "b.mp3", "c.mp3"}, {"a.mp3"}, true, 5000, 2, 0},
         {"the setting is off", {"a.mp3", "b.mp3", "c.mp3"}, {"c.mp3"}, false, 5000, 0, 0},

@@ -170,11 +170,22 @@ bool PosixFileSystem::FindEntries(const std::string& pattern, std::vector<FindEn
     while (dirent* e = ::readdir(d)) {
         std::string name = e->d_name;
         if (!WildcardMatch(mask, name)) continue;
-        // stat follows links, so a linked folder lists as the folder it is.
+        // The entry's type usually comes with the listing; stat only when
+        // it does not (or for links, which list as what they point to). A
+        // listing without stat cannot tell size and time: stamps stay 0,
+        // and tags are then read again rather than taken over.
         struct stat st {};
-        if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
-        FindEntry entry{std::move(name), 0, static_cast<uint64_t>(st.st_size), StampOf(st)};
-        entry.attributes = AttributesOf(entry.name, st);
+        FindEntry entry;
+        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
+            st.st_mode = (e->d_type == DT_DIR ? S_IFDIR : S_IFREG) | S_IWUSR;
+        } else if (::stat((dir + "/" + name).c_str(), &st) != 0) {
+            continue;
+        } else {
+            entry.size = static_cast<uint64_t>(st.st_size);
+            entry.writeTime = StampOf(st);
+        }
+        entry.attributes = AttributesOf(name, st);
+        entry.name = std::move(name);
         out.push_back(std::move(entry));
     }
     ::closedir(d);
