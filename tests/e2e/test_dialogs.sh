@@ -56,10 +56,11 @@ settings_pages_hold_their_controls() {
     page_shows 4 '4403|自動的にウィンドウ隠す' '4404|常に手前に表示する' '4405|外部プレイヤーで一括再生しない' \
         '4406|テキスト部分を隠す' '4407|ウィンドウの透明処理を無効にする' || ok=1
     page_shows 5 '4008|ウィンドウを呼び出すホットキー' '4700|' '4415|メディアキーで内部プレイヤーを操作する' \
-        '4416|入力中に検索する' '4417|タグは ID3v2 を ID3v1 より優先する' || ok=1
+        '4416|入力中に検索する' '4417|タグは ID3v2 を ID3v1 より優先する' \
+        '4418|フォルダを監視して変更を自動で登録する' '4419|前回停止した位置から再生を再開する' || ok=1
     out=$(tw_dialog $SET)
-    expect_eq "$(grep -E '^ctrl=441(5|6|7)\|' <<<"$out" | cut -d'|' -f6 | tr -d '\n')" "101" \
-        "media keys on, search as you type off, ID3v2 first" || ok=1
+    expect_eq "$(grep -E '^ctrl=441(5|6|7|8|9)\|' <<<"$out" | cut -d'|' -f6 | tr -d '\n')" "10111" \
+        "media keys on, search as you type off, ID3v2 first, watching and resuming on" || ok=1
     expect_eq "$(sed -n 's/^hotkey=//p' <<<"$out")" "4700|1568" "the hotkey control holds Ctrl+Alt+Space" || ok=1
     # The check boxes show the settings (translucency on: "disable" clear).
     out=$(tw_dialog $SET)

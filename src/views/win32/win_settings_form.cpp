@@ -35,6 +35,8 @@ SettingsForm::~SettingsForm() { Unload(); }
 void SettingsForm::Unload() {
     if (hwnd_) DestroyWindow(hwnd_);
     hwnd_ = nullptr;
+    if (pageBrush_) DeleteObject(pageBrush_);
+    pageBrush_ = nullptr;
     for (HBRUSH& b : swatchBrushes_) {
         if (b) DeleteObject(b);
         b = nullptr;
@@ -74,8 +76,7 @@ void SettingsForm::CreateControls() {
         case K::TabStrip:
             // Below every page control, which it must not paint over.
             h = tab_ = make(WC_TABCONTROLW, "", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kSetTabId);
-            // The plain look: its pages then have the dialog's own colour,
-            // which the labels and check boxes on them share.
+            // The plain look, as the pages' controls are laid out for it.
             SetWindowTheme(tab_, L"", L"");
             // Six captions in the width five had: narrower sides, so all of
             // them show in one row, without scroll arrows.
@@ -135,6 +136,7 @@ void SettingsForm::LayOutPages() {
     auto px = [this](int32_t twips) { return TwipsToPixels(twips, dpi_); };
     auto place = [&](HWND h, const TwipRect& r) { MoveWindow(h, px(r.left), px(r.top), px(r.width), px(r.height), FALSE); };
     place(tab_, kSettingsTabStrip);
+    MakePageBrush();
     place(GetDlgItem(hwnd_, IDOK), kSettingsOk);
     place(GetDlgItem(hwnd_, IDCANCEL), kSettingsCancel);
     for (const SettingsControl& c : SettingsControls()) {
@@ -306,10 +308,42 @@ void SettingsForm::OnNotify(const NMHDR& header) {
     }
 }
 
+// The tab's body need not be the dialog's colour (a theme may draw it
+// lighter): the labels and check boxes on a page paint with what the tab
+// itself paints there.
+void SettingsForm::MakePageBrush() {
+    if (pageBrush_) DeleteObject(pageBrush_);
+    pageBrush_ = nullptr;
+    RECT r;
+    if (!GetClientRect(tab_, &r) || r.right <= 0 || r.bottom <= 0) return;
+    HDC screen = GetDC(tab_);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, picture);
+    FillRect(mem, &r, GetSysColorBrush(COLOR_BTNFACE));
+    SendMessageW(tab_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+    SelectObject(mem, old);
+    pageBrush_ = CreatePatternBrush(picture);
+    DeleteObject(picture);
+    DeleteDC(mem);
+    ReleaseDC(tab_, screen);
+}
+
 LRESULT SettingsForm::OnControlColor(HDC dc, HWND control) {
     for (int i = 0; i < 2; ++i)
         if (control == swatches_[i] && swatchBrushes_[i]) return reinterpret_cast<LRESULT>(swatchBrushes_[i]);
     SetBkMode(dc, TRANSPARENT);
+    RECT onTab, body;
+    GetWindowRect(control, &onTab);
+    MapWindowPoints(nullptr, tab_, reinterpret_cast<POINT*>(&onTab), 2);
+    GetClientRect(tab_, &body);
+    RECT both;
+    if (pageBrush_ && EqualRect(&onTab, &body) == FALSE && IntersectRect(&both, &onTab, &body) &&
+        EqualRect(&both, &onTab)) {
+        // The brush's picture starts at the tab's corner.
+        SetBrushOrgEx(dc, -onTab.left, -onTab.top, nullptr);
+        return reinterpret_cast<LRESULT>(pageBrush_);
+    }
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 

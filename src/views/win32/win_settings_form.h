@@ -72,6 +72,8 @@ private:
     std::array<HWND, 5> buttons_{};
     std::array<HWND, 2> swatches_{};
     std::array<HBRUSH, 2> swatchBrushes_{};
+    HBRUSH pageBrush_ = nullptr;  // the tab's body as it paints it
+    void MakePageBrush();
     std::array<HWND, kSettingsCheckCount> checks_{};
     HWND hotkey_ = nullptr;
     std::array<HWND, 5> combos_{};
