@@ -5,6 +5,8 @@
 # host:  build/host   native build: unit tests, fuzz target, benchmarks
 # win64: build/win64  x86_64 exe + readme.txt/version.txt + Win32 tests (run under Wine)
 # win32: build/win32  i686 exe and tests (built only: Wine here is 64-bit)
+# asan:  build/asan   the host unit tests with AddressSanitizer and UBSan
+#        (not built unless named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,11 +14,13 @@ jobs=${TW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 targets=("$@")
 ((${#targets[@]})) || targets=(host win64 win32)
 
+# build NAME [CONFIGURE ARGS...]: configures and builds build/NAME (only the
+# targets in $only, when set).
 build() {
     local name=$1; shift
     echo "== build $name"
     cmake -S . -B "build/$name" "$@"
-    cmake --build "build/$name" -j "$jobs"
+    cmake --build "build/$name" -j "$jobs" ${only:+--target $only}
 }
 
 for target in "${targets[@]}"; do
@@ -26,11 +30,17 @@ for target in "${targets[@]}"; do
     win64)
         build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
             -DTW_BUILD_WIN32_TESTS=ON -DCMAKE_BUILD_TYPE=Release ;;
+    asan)
+        # clang compiles the tests faster than g++; -O1 keeps them quick
+        # under the sanitizers, -gline-tables-only gives the reports' lines.
+        only="tw_tests tw_text_case_words_test" build asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=None \
+            "-DCMAKE_CXX_FLAGS=-O1 -gline-tables-only -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all" \
+            -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined ;;
     win32)
         build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
             -DTW_BUILD_WIN32_TESTS=ON -DCMAKE_BUILD_TYPE=Release ;;
     *)
-        echo "build.sh: unknown target '$target' (host, win64, win32)" >&2
+        echo "build.sh: unknown target '$target' (host, win64, win32, asan)" >&2
         exit 2 ;;
     esac
 done

@@ -16,10 +16,28 @@ failed=0
 failures=()
 
 fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL $1"; }
-stage() { echo "== $* [$((SECONDS - started))s]"; }
+
+# Each stage's name and how long it took, for the summary.
+stage_names=()
+stage_times=()
+stage_began=$SECONDS
+stage() {
+    end_stage
+    echo "== $* [$((SECONDS - started))s]"
+    stage_names+=("$*")
+    stage_began=$SECONDS
+}
+end_stage() {
+    ((${#stage_names[@]} > ${#stage_times[@]})) && stage_times+=($((SECONDS - stage_began)))
+    return 0
+}
 
 finish() {
-    local took=$((SECONDS - started))
+    end_stage
+    local took=$((SECONDS - started)) i
+    echo
+    echo "== stage times"
+    for i in "${!stage_names[@]}"; do printf '  %4ss  %s\n' "${stage_times[$i]}" "${stage_names[$i]}"; done
     echo
     echo "== summary ($((took / 60))m $((took % 60))s)"
     local f
@@ -68,6 +86,41 @@ if [[ -n "${built[host]:-}" ]]; then
     count_ctest "$logs/ctest-host.log" "host ctest"
 fi
 
+# The host tests built with AddressSanitizer and UBSan, then each fuzz
+# target for 30 s from its seeds: at the lowest priority, beside the Wine
+# stages, which mostly wait on the program. Its own times go to its log.
+sanitizers() {
+    local t0=$SECONDS target
+    echo "== build asan"
+    if ! bash tools/build.sh asan >"$logs/build-asan.log" 2>&1; then
+        tail -n 60 "$logs/build-asan.log"
+        echo "SANITIZERS-FAILED build asan"
+        return
+    fi
+    echo "== host unit tests under the sanitizers [$((SECONDS - t0))s]"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build/asan --output-on-failure --timeout 300 -j 2 \
+        -E '^(xdnd_drop_uri_list|draw_pictures|check_layers_catches_upward_includes)$' >"$logs/ctest-asan.log" 2>&1
+    tail -n 3 "$logs/ctest-asan.log"
+    for target in load_state extension id3v2; do
+        echo "== fuzz $target, 30 s [$((SECONDS - t0))s]"
+        if bash fuzz/run.sh 30 "$target" >"$logs/fuzz-$target.log" 2>&1; then
+            cat "$logs/fuzz-$target.log"
+            echo "SANITIZERS-PASSED fuzz $target"
+        else
+            tail -n 40 "$logs/fuzz-$target.log"
+            echo "SANITIZERS-FAILED fuzz $target"
+        fi
+    done
+    echo "== sanitizers done [$((SECONDS - t0))s]"
+}
+sanitizers_pid=
+if [[ -n "${built[host]:-}" ]]; then
+    rm -f "$logs/ctest-asan.log"
+    ( renice -n 19 "$BASHPID" >/dev/null; sanitizers ) >"$logs/sanitizers.log" 2>&1 &
+    sanitizers_pid=$!
+fi
+
 if [[ -n "${built[win64]:-}" ]]; then
     stage "Win32 tests under Wine"
     # A fresh prefix of its own, on a virtual screen (helpers in
@@ -94,6 +147,21 @@ if [[ -n "${built[win64]:-}" ]]; then
         failed=$((failed + f))
         ((f == 0)) || failures+=("end-to-end: $f")
     fi
+fi
+
+if [[ -n "$sanitizers_pid" ]]; then
+    stage "sanitizers and fuzzing (begun beside the Wine stages; log: build/logs/sanitizers.log)"
+    wait "$sanitizers_pid"
+    cat "$logs/sanitizers.log"
+    if [[ -f "$logs/ctest-asan.log" ]]; then
+        count_ctest "$logs/ctest-asan.log" "host ctest under the sanitizers"
+    fi
+    while read -r verdict what; do
+        case $verdict in
+        SANITIZERS-PASSED) passed=$((passed + 1)) ;;
+        SANITIZERS-FAILED) fail "$what" ;;
+        esac
+    done < <(grep -E '^SANITIZERS-(PASSED|FAILED) ' "$logs/sanitizers.log")
 fi
 
 finish
