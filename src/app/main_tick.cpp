@@ -13,6 +13,7 @@
 #include "playback/play_list_ops.h"
 #include "library/watched_folders.h"
 #include "playback/player.h"
+#include "window/rest.h"
 #include "window/type_ahead.h"
 #include "window/window_layout.h"
 
@@ -67,8 +68,8 @@ void ComposePlayStatus(AppContext& ctx) {
     if (live.PlayCount < 1 || p.PlayIndex < 0 || p.PlayIndex >= live.PlayCount) return;
     const std::string s = EntryLine(live.PlayList[p.PlayIndex]);
     const std::string n = Num(p.PlayIndex + 1);
-    const std::string times =
-        " " + FormatTime(p.PlayPosition) + "  -" + FormatTime(p.TrackLength - p.PlayPosition);
+    std::string times = " ";  // not a literal plus a temporary: g++ 12 warns falsely on that
+    times += FormatTime(p.PlayPosition) + "  -" + FormatTime(p.TrackLength - p.PlayPosition);
     switch (p.PlayerState) {
     case 0:
     case 60:
@@ -144,7 +145,8 @@ void PlayOneExternal(AppContext& ctx) {
 
 std::string PlayAllProgress(const AppContext& ctx) {
     const RuntimeState& run = ctx.run;
-    return " " + Num(run.ChosenHit + 1) + " / " + Num(ctx.live.Search.SearchHitCount);
+    std::string progress = " ";
+    return progress += Num(run.ChosenHit + 1) + " / " + Num(ctx.live.Search.SearchHitCount);
 }
 
 // One state's action. Sets the next state and says whether to go on.
@@ -454,6 +456,7 @@ void MainTick(AppContext& ctx) {
     ShowStatus(ctx);
     if (internal) PlayerStep(ctx);
     run.InMainTick = false;
+    SettleTimers(ctx);
 }
 
 }  // namespace tw

@@ -37,6 +37,11 @@ public:
 
     virtual void SetTimerEnabled(TimerId id, bool enabled) = 0;
     virtual bool TimerEnabled(TimerId id) = 0;
+    // A running timer at rest ticks seldom (the main tick four times a
+    // second, the visibility tick once): nothing it does can change until
+    // a message comes, and any message to the window brings both back to
+    // the full rate at once.
+    virtual void SetTimerResting(TimerId id, bool resting) = 0;
 
     // Placement and shape.
     virtual void SetCaption(const std::string& text) = 0;

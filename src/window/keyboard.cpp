@@ -14,8 +14,10 @@ const char kCrLf[] = "\r\n";
 
 std::string KeyName(int32_t vk) {
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, static_cast<char>(vk));
-    if (vk >= 0x70 && vk <= 0x87) return "F" + std::to_string(vk - 0x6F);
-    if (vk >= 0x60 && vk <= 0x69) return "Num " + std::to_string(vk - 0x60);
+    // Appended to a std::string, not a literal plus a temporary: g++ 12
+    // warns falsely (-Wrestrict) on the inlined insert of the latter.
+    if (vk >= 0x70 && vk <= 0x87) return std::string("F") += std::to_string(vk - 0x6F);
+    if (vk >= 0x60 && vk <= 0x69) return std::string("Num ") += std::to_string(vk - 0x60);
     switch (vk) {
     case 0x20: return "Space";
     case 0x08: return "Backspace";
@@ -71,7 +73,7 @@ std::string ChordName(int32_t chord) {
     if (chord & (kChordControl << 8)) name += "Ctrl+";
     if (chord & (kChordAlt << 8)) name += "Alt+";
     if (chord & (kChordShift << 8)) name += "Shift+";
-    return name + KeyName(chord & 0xFF);
+    return name += KeyName(chord & 0xFF);
 }
 
 void ReleaseKeyboard(AppContext& ctx) {

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/main_window.h"
 #include "platform/message_box.h"
+#include "window/rest.h"
 
 namespace tw {
 
@@ -190,6 +191,7 @@ void RunVisibilityTick(AppContext& ctx) {
     }
     TrackPads(ctx, win.Opacity > 0 ? pointer : std::nullopt, bounds);
     win.InVisibilityTick = false;
+    SettleTimers(ctx);
 }
 
 void SetOpacity(AppContext& ctx, float x) {

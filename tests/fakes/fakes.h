@@ -242,6 +242,8 @@ public:
         events.push_back(std::string(enabled ? "enable " : "disable ") + TimerName(id));
     }
     bool TimerEnabled(TimerId id) override { return timers[id]; }
+    std::map<TimerId, bool> resting;
+    void SetTimerResting(TimerId id, bool r) override { resting[id] = r; }
     void SetCaption(const std::string& text) override { caption = text; }
     PixelRect Bounds() override { return {left, top, width, height}; }
     void SetBounds(int l, int t, int w, int h) override { left = l, top = t, width = w, height = h; }

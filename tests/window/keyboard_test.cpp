@@ -73,8 +73,9 @@ TEST(Window_Keyboard, EachMediaKeyActsOnceByWhicheverWayItCame) {
             app.ctx.player.PlayIndex = 1;
             EXPECT_EQ(OnMediaKey(app.ctx, k.key, way.source), way.acts);
             EXPECT_EQ(app.ctx.player.PlayerState, way.acts ? k.fromPlaying : 11);
-            if (way.acts && (k.key == MediaKey::Next || k.key == MediaKey::Previous))
+            if (way.acts && (k.key == MediaKey::Next || k.key == MediaKey::Previous)) {
                 EXPECT_EQ(app.ctx.player.PlayIndex, k.key == MediaKey::Next ? 2 : 0);
+            }
             app.ctx.player.PlayerState = 0;
             app.ctx.player.PlayPosition = 0;
             if (way.source == KeySource::Hotkey && way.acts) {

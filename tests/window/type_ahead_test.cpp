@@ -132,8 +132,9 @@ TEST(Window_TypeAhead, EnterTakesTheResultOfTheSameText) {
         EXPECT_EQ(app.window.timers[TimerId::Next], c.then == Searches);
         EXPECT_EQ(app.window.timers[TimerId::Popup], c.then == Menu);
         EXPECT_EQ(app.shell.executed.size(), c.then == Plays ? 1u : 0u);
-        if (c.then == Menu && app.ctx.live.Search.SearchHitCount > 1)
+        if (c.then == Menu && app.ctx.live.Search.SearchHitCount > 1) {
             EXPECT_EQ(app.ctx.live.Search.SearchHits[1].FileName, "rock2.mp3");
+        }
     }
 }
 

@@ -13,6 +13,10 @@ constexpr UINT_PTR kSubclassId = 1;
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     AppContext* ctx = *reinterpret_cast<AppContext* const*>(ref);
+    // Keys typed here never reach the main window; a message to it brings
+    // its resting ticks back (Enter must search at once).
+    if ((msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_KEYLAST))
+        SendMessageW(GetParent(hwnd), WM_NULL, 0, 0);
     switch (msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:

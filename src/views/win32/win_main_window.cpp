@@ -250,7 +250,63 @@ void OnNcDestroy(MainFormState& s) {
     s.trayAdded = false;
 }
 
+// The intervals of a resting timer: the main tick still polls the folder
+// watches four times a second; the visibility tick waits for a message.
+UINT RestingInterval(TimerId id) { return id == TimerId::Main ? 500 : 2000; }
+
+// Brings the resting ticks back to the full rate.
+void WakeTimers(MainFormState& s) {
+    for (TimerId id : {TimerId::Main, TimerId::Win}) {
+        const auto i = static_cast<size_t>(id);
+        if (!s.hwnd || !s.timerOn[i] || !s.timerResting[i]) continue;
+        SetTimer(s.hwnd, TimerIdOf(id), 1, nullptr);
+        s.timerResting[i] = false;
+    }
+}
+
+// Everything but the messages the ticks themselves cause (painting, the
+// window's own moves) and the timers: input, commands, the icon, hotkeys,
+// the pointer over the window or its controls (WM_SETCURSOR comes up from
+// them), menus opening and closing.
+bool WakesTimers(UINT msg) {
+    switch (msg) {
+    case WM_TIMER:
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+    case WM_NCPAINT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETICON:
+    case WM_GETOBJECT:
+    case WM_GETMINMAXINFO:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_NCCALCSIZE:
+        return false;
+    default:
+        return true;
+    }
+}
+
+LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    MainFormState* s = msg == WM_NCCREATE ? nullptr : StateOf(hwnd);
+    const bool wakes = s && WakesTimers(msg);
+    if (wakes) WakeTimers(*s);
+    const LRESULT result = HandleMainMessage(hwnd, msg, wp, lp);
+    // Once more after it: a menu or dialog run inside may have let the
+    // ticks rest, and what it did may need them now.
+    if (wakes && (s = StateOf(hwnd)) != nullptr) WakeTimers(*s);
+    return result;
+}
+
+LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* s = static_cast<MainFormState*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         s->hwnd = hwnd;
@@ -386,12 +442,22 @@ void WinMainWindow::SetTimerEnabled(TimerId id, bool enabled) {
     if (!state_.hwnd || index >= state_.timerOn.size()) return;
     // Switching on a running timer must not restart its interval.
     if (enabled == state_.timerOn[index]) return;
+    state_.timerResting[index] = false;
     if (enabled)
         state_.timerOn[index] = SetTimer(state_.hwnd, TimerIdOf(id), 1, nullptr) != 0;
     else {
         KillTimer(state_.hwnd, TimerIdOf(id));
         state_.timerOn[index] = false;
     }
+}
+
+void WinMainWindow::SetTimerResting(TimerId id, bool resting) {
+    const auto index = static_cast<size_t>(id);
+    if (!state_.hwnd || index >= state_.timerOn.size() || !state_.timerOn[index]) return;
+    if (state_.timerResting[index] == resting) return;
+    // SetTimer on a running timer's id gives it the new interval.
+    SetTimer(state_.hwnd, TimerIdOf(id), resting ? RestingInterval(id) : 1, nullptr);
+    state_.timerResting[index] = resting;
 }
 
 bool WinMainWindow::TimerEnabled(TimerId id) {

@@ -36,6 +36,7 @@ struct MainFormState {
     HICON smallIcon = nullptr;
     bool trayAdded = false;
     std::array<bool, 5> timerOn{};
+    std::array<bool, 5> timerResting{};  // ticking at its resting interval
     int pressTarget = -1;               // the pad a press began on, -1 for the background
     UINT taskbarCreated = 0;            // the shell's "the taskbar is back" message
     UINT shellHookMessage = 0;          // the shell's news of other windows (application commands)
@@ -63,6 +64,7 @@ public:
     void UnloadAll() override;
     void SetTimerEnabled(TimerId id, bool enabled) override;
     bool TimerEnabled(TimerId id) override;
+    void SetTimerResting(TimerId id, bool resting) override;
     void SetCaption(const std::string& text) override;
     PixelRect Bounds() override;
     void SetBounds(int left, int top, int width, int height) override;
