@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Everything there is to test, as CI runs it: installs what is missing,
-# builds host, win64 and win32, runs the host unit tests, the Win32 tests
-# under Wine and the end-to-end tests of the exe under Wine and Xvfb.
+# builds host and win64, runs the host unit tests, the Win32 tests under
+# Wine and the end-to-end tests of the exe under Wine and Xvfb; beside the
+# Wine stages it builds win32 and runs the sanitizer and fuzz checks.
 # Closes with "N passed, N failed" (test cases; a build or set-up step that
 # fails counts as one failure) and exits non-zero when anything failed.
 set -uo pipefail
@@ -69,7 +70,9 @@ if ! bash tools/deps.sh; then
 fi
 
 declare -A built
-for target in host win64 win32; do
+# The i686 build is nothing the Wine stages need: it goes beside them, with
+# the sanitizers, below.
+for target in host win64; do
     stage "build $target (log: build/logs/build-$target.log)"
     if bash tools/build.sh "$target" >"$logs/build-$target.log" 2>&1; then
         built[$target]=1
@@ -86,12 +89,20 @@ if [[ -n "${built[host]:-}" ]]; then
     count_ctest "$logs/ctest-host.log" "host ctest"
 fi
 
-# The host tests built with AddressSanitizer and UBSan, then each fuzz
-# target for 30 s from its seeds: at the lowest priority, beside the Wine
-# stages, which mostly wait on the program. Its own times go to its log.
+# The i686 build, the host tests built with AddressSanitizer and UBSan,
+# then each fuzz target for 30 s from its seeds: at the lowest priority,
+# beside the Wine stages, which mostly wait on the program. Its own times
+# go to its log.
 sanitizers() {
     local t0=$SECONDS target
-    echo "== build asan"
+    echo "== build win32"
+    if bash tools/build.sh win32 >"$logs/build-win32.log" 2>&1; then
+        echo "built win32"
+    else
+        tail -n 60 "$logs/build-win32.log"
+        echo "SANITIZERS-FAILED build win32"
+    fi
+    echo "== build asan [$((SECONDS - t0))s]"
     if ! bash tools/build.sh asan >"$logs/build-asan.log" 2>&1; then
         tail -n 60 "$logs/build-asan.log"
         echo "SANITIZERS-FAILED build asan"
@@ -150,7 +161,7 @@ if [[ -n "${built[win64]:-}" ]]; then
 fi
 
 if [[ -n "$sanitizers_pid" ]]; then
-    stage "sanitizers and fuzzing (begun beside the Wine stages; log: build/logs/sanitizers.log)"
+    stage "build win32, sanitizers and fuzzing (begun beside the Wine stages; log: build/logs/sanitizers.log)"
     wait "$sanitizers_pid"
     cat "$logs/sanitizers.log"
     if [[ -f "$logs/ctest-asan.log" ]]; then

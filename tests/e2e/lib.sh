@@ -147,16 +147,24 @@ tw_start() {
 
 # tw_start_shown DIR: starts the program in DIR with the pointer out of the
 # way, and waits for its window and the start banner. When no window comes,
-# says what the program printed and which windows there are.
+# says what the program printed and which windows there are; when there are
+# none at all (Wine did not come up), starts it once more.
 tw_start_shown() {
-    timeout 5 xdotool mousemove 0 0
-    tw_start "$1"
-    if ! tw_wait 60 tw_main_viewable; then
-        echo "  no main window within 60 s; the program's output:" >&2
+    local attempt windows
+    for attempt in 1 2; do
+        timeout 5 xdotool mousemove 0 0
+        tw_start "$1"
+        tw_wait 60 tw_main_viewable && break
+        windows=$(timeout 10 xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')
+        echo "  no main window within 60 s (start $attempt); the program's output:" >&2
         tail -n 20 "$1.log" | sed 's/^/    /' >&2
-        echo "  windows: $(timeout 10 xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >&2
-        return 1
-    fi
+        echo "  windows: $windows" >&2
+        # No window of any Windows program, Wine's own desktop included:
+        # Wine itself did not come up. Once, it is started afresh.
+        [[ $attempt == 1 && -z "$windows" ]] || return 1
+        kill "$TW_PID" 2>/dev/null
+        tw_wine_reset
+    done
     expect "no start banner within 30 s (line0: $(tw_main_value line0))" \
         tw_wait 30 tw_main_is line0 'Tunewhistle version 3.10'
 }
