@@ -51,7 +51,8 @@ char ListAccessKey(int index) {
 
 std::string ListItemCaption(int index, const std::string& fileName) {
     std::string number = std::to_string(index + 1);
-    if (number.size() < 2) number.insert(0, "0");
+    // Padded by appending, not insert(0, ...): g++ 12 warns falsely on that.
+    if (number.size() < 2) number = std::string(1, '0') += number;
     return number + " (&" + ListAccessKey(index) + ")  " + fileName;
 }
 
