@@ -10,12 +10,7 @@ namespace {
 
 using test::TestApp;
 
-std::string Block(const std::string& title) {
-    std::string b(128, '\0');
-    b.replace(0, 3, "TAG");
-    b.replace(3, title.size(), title);
-    return b;
-}
+std::string Block(const std::string& title) { return test::Id3v1Block(title); }
 
 // Runs jobs as the window would: the main tick keeps running inside every
 // yield of a job, and NextTimer fires whenever it is armed.

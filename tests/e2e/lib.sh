@@ -400,6 +400,24 @@ tw_long_tracks() {
     cp "$1/first.mp3" "$1/second.mp3" && rm -f "$1/long.wav"
 }
 
+# tw_line0_matches REGEX: the first status line matches.
+tw_line0_matches() { tw_main_matches line0 "$1"; }
+
+# tw_play_long_list DIR LEFT TOP: the two long tracks in DIR/music, the
+# program started at LEFT, TOP, both found and played with 一括再生.
+tw_play_long_list() {
+    tw_long_tracks "$1/music" || return 1
+    tw_dat_with "$1" left="$2" top="$3" autohide=0 music="$1/music" || return 1
+    tw_start_shown "$1" || return 1
+    tw_search 'mp3'
+    expect "the hit menu did not open (status: $(tw_status))" tw_wait 20 tw_menu_open || return 1
+    timeout 5 xdotool key Escape
+    tw_wait 10 tw_menu_closed
+    tw_main_menu || return 1
+    tw_menu_pick $TW_MENU_PLAY_ALL
+    expect "the list does not play (line0: $(tw_main_value line0))" tw_wait 20 tw_line0_matches '^再生中 No\.1 '
+}
+
 # tw_focus ID: gives the window the keyboard focus, as a click on it would.
 tw_focus() {
     timeout 5 xdotool windowfocus --sync "$1" >/dev/null 2>&1 ||

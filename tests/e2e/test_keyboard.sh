@@ -15,8 +15,6 @@ notepad_in_front() {
     expect "notepad is not in front" tw_wait 10 eval '! tw_main_is foreground 1'
 }
 
-main_is_line() { tw_main_matches line0 "$1"; }
-
 # A window that takes the foreground by itself gets the keyboard from X
 # only through a window manager; the virtual screen has none of its own.
 TW_WM_PID=
@@ -51,7 +49,7 @@ hotkey_from_another_program() {
     timeout 10 xdotool type --delay 50 "loud"
     expect "typing did not replace the keyword (box: $(tw_main_value box))" tw_wait 10 tw_main_is box loud || return 1
     timeout 5 xdotool key Return
-    expect "Enter did not play it (line0: $(tw_main_value line0))" tw_wait 20 main_is_line '^再生中 No\.1 ' || return 1
+    expect "Enter did not play it (line0: $(tw_main_value line0))" tw_wait 20 tw_line0_matches '^再生中 No\.1 ' || return 1
     tw_exit_from_menu
 }
 
@@ -67,17 +65,8 @@ with_window_manager() {
 media_keys_in_the_background() {
     local dir ok=0
     dir=$(tw_new_folder) || return 1
-    tw_long_tracks "$dir/music" || return 1
     # Where notepad does not cover it.
-    tw_dat_with "$dir" left=830 top=680 autohide=0 music="$dir/music" || return 1
-    tw_start_shown "$dir" || return 1
-    tw_search 'mp3'
-    expect "the hit menu did not open (status: $(tw_status))" tw_wait 20 tw_menu_open || return 1
-    timeout 5 xdotool key Escape
-    tw_wait 10 tw_menu_closed
-    tw_main_menu || return 1
-    tw_menu_pick $TW_MENU_PLAY_ALL
-    expect "the list does not play (line0: $(tw_main_value line0))" tw_wait 20 main_is_line '^再生中 No\.1 ' || return 1
+    tw_play_long_list "$dir" 830 680 || return 1
     notepad_in_front || return 1
     # Each key, and what the first line then shows. From the stop, play
     # starts the track again; had the pause been taken twice, it would
@@ -90,7 +79,7 @@ media_keys_in_the_background() {
         'XF86AudioPlay|^再生中 No\.2 |play did not start it'; do
         IFS='|' read -r key want what <<<"$step"
         timeout 5 xdotool key "$key"
-        expect "$what (line0: $(tw_main_value line0))" tw_wait 10 main_is_line "$want" || ok=1
+        expect "$what (line0: $(tw_main_value line0))" tw_wait 10 tw_line0_matches "$want" || ok=1
     done
     tw_focus "$(tw_main_window)"  # the menu's keys go where X sends them
     tw_exit_from_menu || return 1

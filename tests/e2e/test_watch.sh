@@ -74,39 +74,28 @@ not_watched() {
     return $ok
 }
 
-main_is_line() { tw_main_matches line0 "$1"; }
-
 keeps_its_place() {
     local dir ok=0
     dir=$(tw_new_folder) || return 1
-    tw_long_tracks "$dir/music" || return 1
-    tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
-    tw_start_shown "$dir" || return 1
-    tw_search 'mp3'
-    expect "the hit menu did not open (status: $(tw_status))" tw_wait 20 tw_menu_open || return 1
-    timeout 5 xdotool key Escape
-    tw_wait 10 tw_menu_closed
-    tw_main_menu || return 1
-    tw_menu_pick $TW_MENU_PLAY_ALL
-    expect "the list does not play" tw_wait 20 main_is_line '^再生中 No\.1 ' || return 1
+    tw_play_long_list "$dir" 300 300 || return 1
     timeout 5 xdotool key XF86AudioNext
-    expect "next did not go on" tw_wait 10 main_is_line '^再生中 No\.2 00:0[0-2]' || return 1
-    tw_wait 10 main_is_line '^再生中 No\.2 00:05' || return 1
+    expect "next did not go on" tw_wait 10 tw_line0_matches '^再生中 No\.2 00:0[0-2]' || return 1
+    tw_wait 10 tw_line0_matches '^再生中 No\.2 00:05' || return 1
     timeout 5 xdotool key XF86AudioPlay
     expect "play/pause did not pause (line0: $(tw_main_value line0))" \
-        tw_wait 10 main_is_line '^停止中 No\.2' || return 1
+        tw_wait 10 tw_line0_matches '^停止中 No\.2' || return 1
     tw_focus "$(tw_main_window)"
     tw_exit_from_menu || return 1
 
     tw_start_shown "$dir" || return 1
     # Paused, the time shows half of every second.
     expect "the second entry is not waiting at 0:05 (line0: $(tw_main_value line0))" \
-        tw_wait 10 main_is_line '^停止中 No\.2 00:0[5-6]  -01:5' || ok=1
+        tw_wait 10 tw_line0_matches '^停止中 No\.2 00:0[5-6]  -01:5' || ok=1
     # Wine hears a key only while one of its windows has the X focus.
     tw_focus "$(tw_main_window)"
     timeout 5 xdotool key XF86AudioPlay
     expect "play/pause did not go on from 0:05 (line0: $(tw_main_value line0))" \
-        tw_wait 10 main_is_line '^再生中 No\.2 00:0[5-9]' || ok=1
+        tw_wait 10 tw_line0_matches '^再生中 No\.2 00:0[5-9]' || ok=1
     tw_shot watch-resumed
     tw_focus "$(tw_main_window)"
     tw_exit_from_menu || return 1

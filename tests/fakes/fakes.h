@@ -1,5 +1,6 @@
 #pragma once
 // Deterministic stand-ins for the platform, for the host tests.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -25,6 +26,24 @@
 #include "platform/system.h"
 
 namespace tw::test {
+
+// A 128-byte ID3v1 block; fields are raw bytes, padded with NUL.
+inline std::string Id3v1Block(const std::string& title, const std::string& artist = "",
+                              const std::string& album = "", const std::string& comment = "",
+                              const std::string& marker = "TAG") {
+    std::string b(128, '\0');
+    auto put = [&](size_t at, size_t size, const std::string& v) {
+        b.replace(at, std::min(size, v.size()), v.substr(0, size));
+    };
+    put(0, 3, marker);
+    put(3, 30, title);
+    put(33, 30, artist);
+    put(63, 30, album);
+    put(93, 4, "1999");
+    put(97, 30, comment);
+    b[127] = 17;
+    return b;
+}
 
 // A tick counter the test moves by hand; it wraps like the real one.
 class FakeClock : public Clock {

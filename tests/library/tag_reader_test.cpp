@@ -14,21 +14,7 @@ namespace {
 
 using test::TestApp;
 
-// A 128-byte ID3v1 block; fields are raw bytes, padded with NUL.
-std::string Block(const std::string& title, const std::string& artist = "",
-                  const std::string& album = "", const std::string& comment = "",
-                  const std::string& marker = "TAG") {
-    std::string b(128, '\0');
-    auto put = [&](size_t at, size_t size, const std::string& v) { b.replace(at, std::min(size, v.size()), v.substr(0, size)); };
-    put(0, 3, marker);
-    put(3, 30, title);
-    put(33, 30, artist);
-    put(63, 30, album);
-    put(93, 4, "1999");
-    put(97, 30, comment);
-    b[127] = 17;
-    return b;
-}
+using test::Id3v1Block;
 
 // An ID3v2.3 tag of UTF-8 text frames (id, text), as a file's front.
 std::string FrontTag(const std::vector<std::pair<std::string, std::string>>& frames) {
@@ -48,7 +34,7 @@ protected:
 
 TEST_F(Library_Tags, FieldsAreCutAtNulAndTrimmed) {
     app.files.AddFile("C:\\a.mp3", std::string(500, 'x') +
-                                       Block("  Abc  ", std::string(30, ' '), app.codec.ToAnsi("アルバム"),
+                                       Id3v1Block("  Abc  ", std::string(30, ' '), app.codec.ToAnsi("アルバム"),
                                              std::string("text\0\x05", 6)));
     ASSERT_TRUE(Read("C:\\a.mp3"));
     EXPECT_EQ(tag.Title, "Abc");
@@ -60,7 +46,7 @@ TEST_F(Library_Tags, FieldsAreCutAtNulAndTrimmed) {
 }
 
 TEST_F(Library_Tags, AFileOfExactlyTheBlockIsRead) {
-    app.files.AddFile("C:\\x.mP3", Block("Only"));
+    app.files.AddFile("C:\\x.mP3", Id3v1Block("Only"));
     ASSERT_TRUE(Read("C:\\x.mP3"));
     EXPECT_EQ(tag.Title, "Only");
 }
@@ -68,8 +54,8 @@ TEST_F(Library_Tags, AFileOfExactlyTheBlockIsRead) {
 TEST_F(Library_Tags, NoTagWithoutMarkerExtensionOrEnoughBytes) {
     app.files.AddFile("C:\\audio.mp3", std::string(1000, 'Z'));  // no tag, just audio
     app.files.AddFile("C:\\short.mp3", "TAGshort");
-    app.files.AddFile("C:\\tagged.mp4", Block("Nope"));
-    app.files.AddFile("C:\\lower.mp3", Block("Nope", "", "", "", "tag"));
+    app.files.AddFile("C:\\tagged.mp4", Id3v1Block("Nope"));
+    app.files.AddFile("C:\\lower.mp3", Id3v1Block("Nope", "", "", "", "tag"));
     for (const char* path : {"C:\\audio.mp3", "C:\\short.mp3", "C:\\tagged.mp4", "C:\\lower.mp3",
                              "C:\\missing.mp3", "   ", ""}) {
         EXPECT_FALSE(Read(path)) << path;
@@ -105,7 +91,7 @@ TEST_F(Library_Tags, AFileWithoutTheEndBlockGivesItsFrontTag) {
 TEST_F(Library_Tags, WithBothTagsEachFieldComesFromVersion2WhenPreferred) {
     const std::string audio(3000, '\x55');
     app.files.AddFile("C:\\both.mp3", FrontTag({{"TIT2", "소녀시대"}, {"TPE1", "Front band"}}) + audio +
-                                           Block("????", "Back band", "Album from v1", "v1 comment"));
+                                           Id3v1Block("????", "Back band", "Album from v1", "v1 comment"));
     struct Case { bool prefer; const char *title, *artist, *album, *comment; } cases[] = {
         {true, "소녀시대", "Front band", "Album from v1", "v1 comment"},  // no album or comment frame
         {false, "????", "Back band", "Album from v1", "v1 comment"},
@@ -119,7 +105,7 @@ TEST_F(Library_Tags, WithBothTagsEachFieldComesFromVersion2WhenPreferred) {
         EXPECT_EQ(tag.Marker, "TAG");
     }
     // A file with the end block alone reads as ever, either way.
-    app.files.AddFile("C:\\v1.mp3", audio + Block("Only v1"));
+    app.files.AddFile("C:\\v1.mp3", audio + Id3v1Block("Only v1"));
     for (bool prefer : {true, false}) {
         ASSERT_TRUE(Read("C:\\v1.mp3", prefer));
         EXPECT_EQ(tag.Title, "Only v1");
@@ -137,8 +123,8 @@ TEST_F(Library_Tags, RootTagsCountEveryFileAndClearFieldsOfUnreadableOnes) {
     AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"2.mp3", 1, "stale", "stale", "stale", "stale"});
     AppendCapped(root.Tracks, root.TrackCount, TrackEntry{"3.mp3", 1, {}, {}, {}, {}});
     AppendCapped(lib.LibraryRoots, lib.RootCount, root);
-    app.files.AddFile("C:\\m\\1.mp3", Block("One", "Band"));
-    app.files.AddFile("C:\\m\\sub\\3.mp3", Block("Three"));
+    app.files.AddFile("C:\\m\\1.mp3", Id3v1Block("One", "Band"));
+    app.files.AddFile("C:\\m\\sub\\3.mp3", Id3v1Block("Three"));
     ReadRootTags(lib, app.files, app.codec, JobOf(app.ctx), 0, true);
     const RootEntry& r = lib.LibraryRoots[0];
     EXPECT_EQ(r.Tracks[0].Title, "One");

@@ -11,12 +11,7 @@ namespace {
 
 using test::TestApp;
 
-std::string Tag(const std::string& title) {
-    std::string b(128, '\0');
-    b.replace(0, 3, "TAG");
-    b.replace(3, title.size(), title);
-    return "audio" + b;
-}
+std::string Tag(const std::string& title) { return "audio" + test::Id3v1Block(title); }
 
 // Everything a registration gives, root by root, in order.
 std::vector<std::string> Describe(const TrackLibrary& lib) {
