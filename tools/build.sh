@@ -4,7 +4,7 @@
 #   tools/build.sh host win64   only those
 # host:  build/host   native build: unit tests, fuzz target, benchmarks
 # win64: build/win64  x86_64 exe + readme.txt/version.txt + Win32 tests (run under Wine)
-# win32: build/win32  i686 exe and tests (built only: Wine here is 64-bit)
+# win32: build/win32  i686 exe + Win32 tests (run under Wine's 32-bit half, when installed)
 # asan:  build/asan   the host unit tests with AddressSanitizer and UBSan
 #        (not built unless named)
 set -euo pipefail

@@ -50,6 +50,33 @@ if ((${#missing[@]})); then
     as_root "${apt[@]}" install --no-install-recommends "${missing[@]}"
 fi
 
+# Wine's 32-bit half, for the i686 exe: only where the kernel runs 32-bit
+# programs at all (some run with ia32 emulation off). Installed there, it
+# would leave even 64-bit Wine unable to start: the wine script prefers the
+# 32-bit loader whenever it is present.
+runs_32bit_programs() {
+    local dir ok=1
+    dir=$(mktemp -d) || return 1
+    printf '.globl _start\n_start:\n  movl $1, %%eax\n  xorl %%ebx, %%ebx\n  int $0x80\n' >"$dir/exit.s"
+    as --32 -o "$dir/exit.o" "$dir/exit.s" 2>/dev/null && ld -m elf_i386 -o "$dir/exit" "$dir/exit.o" 2>/dev/null &&
+        "$dir/exit" 2>/dev/null && ok=0
+    rm -rf "$dir"
+    return $ok
+}
+if [[ "$(dpkg-query -W -f='${db:Status-Status}' wine32:i386 2>/dev/null || true)" != installed ]]; then
+    if runs_32bit_programs; then
+        began=$SECONDS
+        echo "deps: installing wine32:i386"
+        as_root dpkg --add-architecture i386
+        apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
+        as_root "${apt[@]}" update
+        as_root "${apt[@]}" install --no-install-recommends wine32:i386
+        echo "deps: wine32:i386 installed in $((SECONDS - began)) s"
+    else
+        echo "deps: this kernel runs no 32-bit programs: no 32-bit Wine, the i686 exe is built but not run"
+    fi
+fi
+
 # Wine takes its ANSI code page from the locale (932 for Japanese, 1252 for
 # the Western test), and needs the locale to exist to store file names as
 # UTF-8 on disk.

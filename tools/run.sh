@@ -45,12 +45,28 @@ start_program() {
         >>"$wine_log" 2>&1 </dev/null &
 }
 
+# A prefix made before Wine's 32-bit half was installed no longer starts
+# afterwards ("could not load kernel32.dll, status c0000135"): it is made
+# again. The program folder and its dat lie outside it and stay.
+prefix_starts() {
+    local out
+    out=$(timeout 120 env LC_ALL="$TW_WINE_LOCALE" wine cmd.exe /c exit 2>&1) && ! grep -q c0000135 <<<"$out"
+}
+
 prepare_prefix() {
-    [[ -f "$WINEPREFIX/system.reg" ]] && return 0
+    if [[ -f "$WINEPREFIX/system.reg" ]]; then
+        prefix_starts && return 0
+        echo "== the Wine prefix $WINEPREFIX no longer starts: making it again"
+        timeout 20 wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
     echo "== preparing the Wine prefix $WINEPREFIX (once)"
     mkdir -p "$WINEPREFIX"
     timeout 300 env LC_ALL="$TW_WINE_LOCALE" wineboot -i >>"$WINEPREFIX/wineboot.log" 2>&1
     tw_register_txt
+    # A session begun while the boot is still settling can come up without
+    # the notification area.
+    timeout 60 wineserver -w >/dev/null 2>&1 || true
 }
 
 if [[ -n "${DISPLAY:-}" ]] && tw_display_ready "$DISPLAY"; then

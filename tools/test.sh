@@ -15,6 +15,7 @@ mkdir -p "$logs"
 passed=0
 failed=0
 failures=()
+skipped=()
 
 fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL $1"; }
 
@@ -43,6 +44,7 @@ finish() {
     echo "== summary ($((took / 60))m $((took % 60))s)"
     local f
     for f in "${failures[@]}"; do echo "  failed: $f"; done
+    for f in "${skipped[@]}"; do echo "  not run: $f"; done
     echo "$passed passed, $failed failed"
     ((failed == 0 && passed > 0))
     exit
@@ -89,6 +91,31 @@ if [[ -n "${built[host]:-}" ]]; then
     count_ctest "$logs/ctest-host.log" "host ctest"
 fi
 
+# The i686 exe's Win32 tests and the smoke run, in a 32-bit prefix and a
+# virtual screen of their own, where Wine has its 32-bit half (tools/deps.sh
+# installs it where the kernel runs 32-bit programs).
+win32_under_wine() {
+    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        echo "SANITIZERS-SKIPPED the i686 exe under Wine: no 32-bit Wine (see tools/deps.sh)"
+        return
+    fi
+    echo "== the i686 exe's Win32 tests and smoke under 32-bit Wine [$((SECONDS - t0))s]"
+    (
+        # Displays from :150, apart from those the Wine stages take from :90.
+        export TW_WINEARCH=win32 TW_EXE=$root/build/win32/tunewhistle.exe TW_DISPLAY_FROM=150
+        source tests/e2e/lib.sh
+        if ! tw_session_begin; then
+            echo "no Xvfb or 32-bit Wine prefix"
+            exit 1
+        fi
+        ctest --test-dir build/win32 --output-on-failure --timeout 300 >"$logs/ctest-win32.log" 2>&1
+        tail -n 3 "$logs/ctest-win32.log"
+        tw_wine_reset
+        timeout -k 10 300 bash tests/e2e/smoke.sh >"$logs/smoke-win32.log" 2>&1
+        cat "$logs/smoke-win32.log"
+    )
+}
+
 # The i686 build, the host tests built with AddressSanitizer and UBSan,
 # then each fuzz target for 30 s from its seeds: at the lowest priority,
 # beside the Wine stages, which mostly wait on the program. Its own times
@@ -98,6 +125,7 @@ sanitizers() {
     echo "== build win32"
     if bash tools/build.sh win32 >"$logs/build-win32.log" 2>&1; then
         echo "built win32"
+        win32_under_wine
     else
         tail -n 60 "$logs/build-win32.log"
         echo "SANITIZERS-FAILED build win32"
@@ -127,7 +155,7 @@ sanitizers() {
 }
 sanitizers_pid=
 if [[ -n "${built[host]:-}" ]]; then
-    rm -f "$logs/ctest-asan.log"
+    rm -f "$logs/ctest-asan.log" "$logs/ctest-win32.log" "$logs/smoke-win32.log"
     ( renice -n 19 "$BASHPID" >/dev/null; sanitizers ) >"$logs/sanitizers.log" 2>&1 &
     sanitizers_pid=$!
 fi
@@ -167,12 +195,25 @@ if [[ -n "$sanitizers_pid" ]]; then
     if [[ -f "$logs/ctest-asan.log" ]]; then
         count_ctest "$logs/ctest-asan.log" "host ctest under the sanitizers"
     fi
+    if [[ -f "$logs/ctest-win32.log" ]]; then
+        count_ctest "$logs/ctest-win32.log" "win32 ctest under 32-bit Wine"
+        p=$(grep -c '^PASS ' "$logs/smoke-win32.log" 2>/dev/null)
+        f=$(grep -c '^FAIL ' "$logs/smoke-win32.log" 2>/dev/null)
+        if ((${p:-0} + ${f:-0} == 0)); then
+            fail "i686 smoke under 32-bit Wine: no result"
+        else
+            passed=$((passed + p))
+            failed=$((failed + f))
+            ((f == 0)) || failures+=("i686 smoke under 32-bit Wine: $f")
+        fi
+    fi
     while read -r verdict what; do
         case $verdict in
         SANITIZERS-PASSED) passed=$((passed + 1)) ;;
         SANITIZERS-FAILED) fail "$what" ;;
+        SANITIZERS-SKIPPED) skipped+=("$what") ;;
         esac
-    done < <(grep -E '^SANITIZERS-(PASSED|FAILED) ' "$logs/sanitizers.log")
+    done < <(grep -E '^SANITIZERS-(PASSED|FAILED|SKIPPED) ' "$logs/sanitizers.log")
 fi
 
 finish

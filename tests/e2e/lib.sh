@@ -34,10 +34,10 @@ tw_wait() {
 tw_display_ready() { timeout 5 xdpyinfo -display "$1" >/dev/null 2>&1; }
 
 # tw_start_xvfb LOGFILE: starts Xvfb on the first free display from :90 on
-# and exports DISPLAY. Sets TW_XVFB_PID.
+# (from $TW_DISPLAY_FROM when set) and exports DISPLAY. Sets TW_XVFB_PID.
 tw_start_xvfb() {
-    local log=$1 n
-    for ((n = 90; n < 190; n++)); do
+    local log=$1 n from=${TW_DISPLAY_FROM:-90}
+    for ((n = from; n < from + 100; n++)); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >>"$log" 2>&1 &
         TW_XVFB_PID=$!
@@ -60,6 +60,8 @@ tw_start_xvfb() {
 tw_wine_env() {
     export WINEPREFIX=$1
     export HOME=$2
+    # TW_WINEARCH=win32 makes the prefix a 32-bit Windows, for the i686 exe.
+    [[ -n "${TW_WINEARCH:-}" ]] && export WINEARCH=$TW_WINEARCH
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d'
     mkdir -p "$HOME"
