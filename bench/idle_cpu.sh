@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# How much CPU the program takes while it does nothing: its five timers run
-# at the system's finest rate, and a hidden window must not burn a core for
-# that. Runs the exe under Wine in Xvfb (the end-to-end tests' set-up), lets
+# How much CPU the program takes while it does nothing: at rest its timers
+# slow down, and a window hidden or idle must cost next to nothing. Runs the
+# exe under Wine in Xvfb (the end-to-end tests' set-up), lets
 # it hide itself, and measures 30 s of its CPU time and the Wine server's,
 # beside a sleeping process as the baseline; then the same with the window
-# shown and idle, and shown with 32 music folders watched for changes.
+# shown and idle, and shown with 32 music folders watched for changes;
+# last an idle notepad, for what Wine's server costs by itself.
 # Needs tools/build.sh host win64 first.
 #   bash bench/idle_cpu.sh [SECONDS]
 set -uo pipefail
@@ -71,3 +72,12 @@ echo "== idle CPU under Wine ($(wine --version 2>/dev/null)), $(nproc) cores"
 run_case "hidden (after auto-hide)" 1
 run_case "shown, idle" 0
 run_case "shown, idle, 32 folders watched" 0 32
+
+# What Wine costs by itself: an idle notepad in its place, its server's
+# share the floor under the program's.
+(exec env LC_ALL="$TW_WINE_LOCALE" wine notepad.exe) >/dev/null 2>&1 &
+TW_PID=$!
+tw_wait 60 tw_has_window 'メモ帳|Notepad' || { echo "no notepad window" >&2; exit 1; }
+sleep 4
+measure "Wine alone (notepad, idle)"
+tw_wine_reset
