@@ -467,6 +467,9 @@ tw_main_rect() {
     TW_T=$(sed -n 's/^top=//p' <<<"$out")
     TW_W=$(sed -n 's/^width=//p' <<<"$out")
     TW_H=$(sed -n 's/^height=//p' <<<"$out")
+    # Read in the same look, so they belong to the same size.
+    TW_LINES=$(tw_lines_in "$out")
+    TW_IN_REGION=$(sed -n 's/^in_region=//p' <<<"$out")
     [[ -n "$TW_L" && -n "$TW_H" ]]
 }
 
@@ -478,15 +481,16 @@ tw_dismiss_box() {
     tw_press_return "$id"
 }
 
-# The number of status lines shown: up to the last one with text.
-tw_lines_shown() {
-    local out n=0 i
-    out=$(tw_probe main)
+# The number of status lines shown: up to the last one with text (of the
+# probe's report OUT, for tw_lines_in).
+tw_lines_in() {
+    local n=0 i
     for i in 0 1 2 3 4 5; do
-        [[ -n "$(sed -n "s/^line$i=//p" <<<"$out")" ]] && n=$((i + 1))
+        [[ -n "$(sed -n "s/^line$i=//p" <<<"$1")" ]] && n=$((i + 1))
     done
     echo "$n"
 }
+tw_lines_shown() { tw_lines_in "$(tw_probe main)"; }
 
 # --- menus -------------------------------------------------------------------
 
