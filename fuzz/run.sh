@@ -12,8 +12,11 @@ case "$target" in
   id3v2) seeds=make_id3v2_seeds ;;
   *) echo "unknown fuzz target: $target (load_state, extension or id3v2)" >&2; exit 2 ;;
 esac
-build=build/fuzz
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# TW_FUZZ_BUILD: a build folder configured with -DTW_FUZZ=ON already (the
+# sanitizer build of tools/build.sh asan), whose libraries it reuses.
+build=${TW_FUZZ_BUILD:-build/fuzz}
+[[ -n "${TW_FUZZ_BUILD:-}" ]] ||
+    cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target "fuzz_$target" "$seeds" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

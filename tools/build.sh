@@ -5,12 +5,14 @@
 # host:  build/host   native build: unit tests, fuzz target, benchmarks
 # win64: build/win64  x86_64 exe + readme.txt/version.txt + Win32 tests (run under Wine)
 # win32: build/win32  i686 exe + Win32 tests (run under Wine's 32-bit half, when installed)
-# asan:  build/asan   the host unit tests with AddressSanitizer and UBSan
-#        (not built unless named)
+# asan:  build/asan   the host unit tests with AddressSanitizer and UBSan, and
+#        the fuzz targets (not built unless named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=${TW_JOBS:-$(nproc 2>/dev/null || echo 2)}
+# TW_TARGETS="a b": only those targets (of every build named).
+only=${TW_TARGETS:-}
 targets=("$@")
 ((${#targets[@]})) || targets=(host win64 win32)
 
@@ -33,7 +35,10 @@ for target in "${targets[@]}"; do
     asan)
         # clang compiles the tests faster than g++; -O1 keeps them quick
         # under the sanitizers, -gline-tables-only gives the reports' lines.
-        only="tw_tests tw_text_case_words_test" build asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=None \
+        # The fuzz targets too, on the same libraries (fuzz/run.sh with
+        # TW_FUZZ_BUILD=build/asan).
+        only="tw_tests tw_text_case_words_test fuzz_load_state fuzz_extension fuzz_id3v2 make_fuzz_seeds make_id3v2_seeds" \
+            build asan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=None -DTW_FUZZ=ON \
             "-DCMAKE_CXX_FLAGS=-O1 -gline-tables-only -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all" \
             -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined ;;
     win32)
