@@ -12,12 +12,13 @@ case "$target" in
   id3v2) seeds=make_id3v2_seeds ;;
   *) echo "unknown fuzz target: $target (load_state, extension or id3v2)" >&2; exit 2 ;;
 esac
-# TW_FUZZ_BUILD: a build folder configured with -DTW_FUZZ=ON already (the
-# sanitizer build of tools/build.sh asan), whose libraries it reuses.
+# TW_FUZZ_BUILD: a build folder where the fuzz targets and seed makers are
+# built already (tools/build.sh asan builds them in build/asan).
 build=${TW_FUZZ_BUILD:-build/fuzz}
-[[ -n "${TW_FUZZ_BUILD:-}" ]] ||
+if [[ -z "${TW_FUZZ_BUILD:-}" ]]; then
     cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DTW_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target "fuzz_$target" "$seeds" >/dev/null
+    cmake --build "$build" -j2 --target "fuzz_$target" "$seeds" >/dev/null
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"

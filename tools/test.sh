@@ -144,9 +144,17 @@ sanitizers() {
         ctest --test-dir build/asan --output-on-failure --timeout 300 -j 2 \
         -E '^(xdnd_drop_uri_list|draw_pictures|check_layers_catches_upward_includes)$' >"$logs/ctest-asan.log" 2>&1
     tail -n 3 "$logs/ctest-asan.log"
+    # The three side by side: 30 s each is then 30 s in all.
+    echo "== fuzz load_state, extension and id3v2, 30 s [$((SECONDS - t0))s]"
     for target in load_state extension id3v2; do
-        echo "== fuzz $target, 30 s [$((SECONDS - t0))s]"
-        if TW_FUZZ_BUILD=build/asan bash fuzz/run.sh 30 "$target" >"$logs/fuzz-$target.log" 2>&1; then
+        (
+            TW_FUZZ_BUILD=build/asan bash fuzz/run.sh 30 "$target" >"$logs/fuzz-$target.log" 2>&1
+            echo $? >"$logs/fuzz-$target.rc"
+        ) &
+    done
+    wait
+    for target in load_state extension id3v2; do
+        if [[ "$(cat "$logs/fuzz-$target.rc" 2>/dev/null)" == 0 ]]; then
             cat "$logs/fuzz-$target.log"
             echo "SANITIZERS-PASSED fuzz $target"
         else
@@ -158,7 +166,7 @@ sanitizers() {
 }
 sanitizers_pid=
 if [[ -n "${built[host]:-}" ]]; then
-    rm -f "$logs/ctest-asan.log" "$logs/ctest-win32.log" "$logs/smoke-win32.log"
+    rm -f "$logs/ctest-asan.log" "$logs/ctest-win32.log" "$logs/smoke-win32.log" "$logs"/fuzz-*.rc
     ( renice -n 19 "$BASHPID" >/dev/null; sanitizers ) >"$logs/sanitizers.log" 2>&1 &
     sanitizers_pid=$!
 fi

@@ -74,7 +74,10 @@ tw_wine() { env LC_ALL="$TW_WINE_LOCALE" wine "$@"; }
 # A fresh prefix lacks the .txt association every Windows has, without which
 # the shell opens nothing for readme.txt. Point it at notepad like Windows.
 tw_register_txt() {
-    timeout 60 env LC_ALL="$TW_WINE_LOCALE" wine reg add "HKCR\\.txt" /ve /d txtfile /f >/dev/null 2>&1
+    local out
+    out=$(timeout 60 env LC_ALL="$TW_WINE_LOCALE" wine reg add "HKCR\\.txt" /ve /d txtfile /f 2>&1) && return 0
+    tw_log "registering .txt failed: $(tail -n 3 <<<"$out" | tr '\n' ' ')"
+    return 1
 }
 
 # Ends every Windows process of the prefix (the program, notepad, ...).
@@ -103,7 +106,9 @@ tw_session_begin() {
         tw_log "wineboot failed:"; tail -n 20 "$TW_SESSION/wineboot.log" >&2
         return 1
     fi
-    tw_register_txt || return 1
+    # Once more after the boot has settled: a busy machine has seen the
+    # first try fail.
+    tw_register_txt || { tw_wine_reset; tw_register_txt; } || return 1
     tw_wine_reset
     export TW_SESSION DISPLAY TW_EXE
 }

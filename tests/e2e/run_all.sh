@@ -36,11 +36,15 @@ mkdir -p "$work/taken" "$work/out"
 # script not yet taken. A script is taken by making its folder in taken/.
 run_lane() {
     local lane=$1 test name out rc
-    unset TW_SESSION
     export TW_DISPLAY_FROM=$((90 + 20 * lane))
+    unset TW_SESSION
     if ! tw_session_begin; then
-        echo "FAIL e2e lane $lane: no Xvfb or Wine session could be set up" | tee "$work/out/lane$lane.setup"
-        return 1
+        tw_session_end
+        unset TW_SESSION
+        if ! tw_session_begin; then
+            echo "FAIL e2e lane $lane: no Xvfb or Wine session could be set up" | tee "$work/out/lane$lane.setup"
+            return 1
+        fi
     fi
     for test in "${scripts[@]}"; do
         name=$(basename "$test" .sh)
