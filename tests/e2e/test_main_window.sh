@@ -35,12 +35,12 @@ window_is_placed_shaped_and_outlined() {
 }
 
 # outline_at LINES COLOUR WHEN: the window is sized for LINES status lines
-# and its outline has all four edges in COLOUR.
+# (for those it shows, when LINES is empty) and its outline has all four
+# edges in COLOUR. Lines and height from one look.
 outline_at() {
-    local n
-    n=$(tw_lines_shown)
     tw_main_rect || return 1
-    expect_eq "$n,$TW_H" "$1,$((31 + 13 * $1))" "lines and height $3" || return 1
+    local n=${1:-$TW_LINES}
+    expect_eq "$TW_LINES,$TW_H" "$n,$((31 + 13 * n))" "lines and height $3" || return 1
     tw_wait 5 outline_quietly "$2" || { tw_outline_is "$2"; echo "  ($3)" >&2; return 1; }
 }
 
@@ -60,7 +60,7 @@ outline_keeps_its_four_edges() {
     tw_dat_with "$dir" left=20 top=20 autohide=0 music="$dir/music" textcolor=$line backcolor=255,240,200 ||
         return 1
     tw_start_shown "$dir" || return 1
-    outline_at "$(tw_lines_shown)" $line "with the start banner" || ok=1
+    outline_at "" $line "with the start banner" || ok=1
     # The banner gives way to the one-line idle text: the window shrinks.
     expect "no idle text within 10 s" tw_wait 10 tw_status_is '停止  待機しています' ||
         { echo "  status: $(tw_status)" >&2; return 1; }
