@@ -91,11 +91,14 @@ if [[ -n "${built[host]:-}" ]]; then
     count_ctest "$logs/ctest-host.log" "host ctest"
 fi
 
+# Whether Wine has its 32-bit half (tools/deps.sh installs it where the
+# kernel runs 32-bit programs).
+wine32_runs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
 # The i686 exe's Win32 tests and the smoke run, in a 32-bit prefix and a
-# virtual screen of their own, where Wine has its 32-bit half (tools/deps.sh
-# installs it where the kernel runs 32-bit programs).
+# virtual screen of their own.
 win32_under_wine() {
-    if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if ! wine32_runs; then
         echo "SANITIZERS-SKIPPED the i686 exe under Wine: no 32-bit Wine (see tools/deps.sh)"
         return
     fi
@@ -105,7 +108,7 @@ win32_under_wine() {
         export TW_WINEARCH=win32 TW_EXE=$root/build/win32/tunewhistle.exe TW_DISPLAY_FROM=150
         source tests/e2e/lib.sh
         if ! tw_session_begin; then
-            echo "no Xvfb or 32-bit Wine prefix"
+            echo "SANITIZERS-FAILED the i686 exe under Wine: no Xvfb or 32-bit Wine prefix"
             exit 1
         fi
         ctest --test-dir build/win32 --output-on-failure --timeout 300 >"$logs/ctest-win32.log" 2>&1
@@ -116,15 +119,16 @@ win32_under_wine() {
     )
 }
 
-# The i686 build, the host tests built with AddressSanitizer and UBSan,
-# then each fuzz target for 30 s from its seeds: at the lowest priority,
+# The i686 build (and its tests, above), the host tests built with
+# AddressSanitizer and UBSan, then the fuzz targets for 30 s from their
+# seeds: at the lowest priority,
 # beside the Wine stages, which mostly wait on the program. Its own times
 # go to its log.
 sanitizers() {
     local t0=$SECONDS target
     # Without a 32-bit Wine to run its tests, the exe alone.
     local targets=tunewhistle
-    /usr/lib/wine/wine --version >/dev/null 2>&1 && targets=
+    wine32_runs && targets=
     echo "== build win32${targets:+ ($targets only)}"
     if TW_TARGETS=$targets bash tools/build.sh win32 >"$logs/build-win32.log" 2>&1; then
         echo "built win32"

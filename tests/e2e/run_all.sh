@@ -67,15 +67,15 @@ wait
 for test in "${scripts[@]}"; do
     name=$(basename "$test" .sh)
     out="$work/out/$name.out"
-    if [[ ! -f "$work/out/$name.rc" ]]; then
+    if ! rc=$(cat "$work/out/$name.rc" 2>/dev/null); then
         echo "FAIL $name: not run"
         failed=$((failed + 1))
         continue
     fi
     p=$(grep -c '^PASS ' "$out")
     f=$(grep -c '^FAIL ' "$out")
-    if (($(cat "$work/out/$name.rc") != 0 && f == 0)); then
-        echo "FAIL $name: ended with status $(cat "$work/out/$name.rc") before reporting"
+    if ((rc != 0 && f == 0)); then
+        echo "FAIL $name: ended with status $rc before reporting"
         f=1
     fi
     passed=$((passed + p))
