@@ -51,10 +51,13 @@ several_hits_open_the_hit_menu_and_its_key_plays() {
     tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
     tw_start_shown "$dir" || return 1
 
-    tw_search band
-    # The menu opens where the pointer is.
+    # The menu opens where the pointer is: put there before the search,
+    # which may open the menu before another command of ours runs.
     timeout 5 xdotool mousemove 420 335
+    tw_search band
     expect "the hit menu did not open by itself within 20 s" tw_wait 20 tw_menu_open || return 1
+    expect_eq "$(tw_probe menu | sed -n 's/^menu_rect=\([0-9]*,[0-9]*\),.*/\1/p' | head -n 1)" 420,335 \
+        "the hit menu's corner" || ok=1
     expect_eq "$(tw_status)" '検索完了2 個のファイルが見つかりました' "status with the menu open" || ok=1
     tw_shot hit-menu
     timeout 5 xdotool key 2  # the access key of the second hit
