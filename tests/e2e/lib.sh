@@ -507,13 +507,14 @@ tw_status() {
 tw_status_is() { [[ "$(tw_status)" == "$1" ]]; }
 tw_status_matches() { [[ "$(tw_status)" =~ $1 ]]; }
 
-# tw_search WORD: types a keyword into the box and presses Enter.
+# tw_search TEXT [DELAY]: types TEXT into the keyword box, DELAY ms (50)
+# between keys, and presses Return.
 tw_search() {
     local main
     main=$(tw_main_window) || return 1
     tw_focus "$main"
     timeout 10 xdotool key ctrl+a
-    timeout 10 xdotool type --delay 50 "$1"
+    timeout 30 xdotool type --delay "${2:-50}" "$1"
     timeout 5 xdotool key Return
 }
 

@@ -10,9 +10,11 @@ plays() {
     tw_search "$1"
     tw_wait 20 eval "$playing" && return 0
     # xdotool types a character outside the keyboard map by remapping a key
-    # for the moment; on a busy machine the keystroke can miss. Once more.
+    # for the moment; on a busy machine Wine can read the key before the new
+    # map (the box then shows the last search's character). Once more,
+    # slowly.
     echo "  \"$1\": nothing played within 20 s (box: $(tw_main_value box)); typed again" >&2
-    tw_search "$1"
+    tw_search "$1" 400
     expect "\"$1\" does not play $2 within 20 s (line0: $(tw_main_value line0), line1: $(tw_main_value line1))" \
         tw_wait 20 eval "$playing"
 }
