@@ -609,6 +609,21 @@ tw_click_tab() {
     timeout 5 xdotool mousemove $((cx + x + w / 2)) $((cy + y + h / 2)) click 1
 }
 
+# tw_ctrl_visible CLASS ID: the dialog's control is shown.
+tw_ctrl_visible() { tw_visible_ctrls "$1" | grep -q "^$2|"; }
+
+# tw_open_tab CLASS INDEX ID: a click on a tab, until the control ID of its
+# page shows (on a busy machine a click can land before the strip takes it).
+tw_open_tab() {
+    local attempt
+    for attempt in 1 2 3; do
+        tw_click_tab "$1" "$2" || return 1
+        tw_wait 3 tw_ctrl_visible "$1" "$3" && return 0
+    done
+    echo "  page $2 of $1 did not show control $3" >&2
+    return 1
+}
+
 SET=Tunewhistle.Settings
 TW_MENU_SETTINGS=5
 

@@ -94,8 +94,7 @@ internal_player_off_empties_the_play_list() {
     expect "the hit is not playing" tw_wait 20 tw_main_matches line0 '^再生中 No\.1 ' || return 1
 
     tw_open_settings || return 1
-    tw_click_tab $SET 2
-    sleep 0.3
+    tw_open_tab $SET 2 4400 || return 1
     tw_click_ctrl $SET 4400  # 内部プレイヤーを使用する
     expect "the player options were not greyed" \
         tw_wait 5 eval "tw_dialog $SET | grep -q '^ctrl=4401|.*|1|0|'" || ok=1
@@ -179,8 +178,7 @@ cancel_after_a_colour_preview_restores_the_window() {
     tw_start_shown "$dir" || return 1
     expect_eq "$(tw_pixel 23 48)" "200,200,255" "background before" || return 1
     tw_open_settings || return 1
-    tw_click_tab $SET 1
-    sleep 0.3
+    tw_open_tab $SET 1 4202 || return 1
     tw_click_ctrl $SET 4202  # 背景色の変更
     tw_pick_red || return 1
     expect "the colour is not previewed on the window (pixel $(tw_pixel 23 48))" \

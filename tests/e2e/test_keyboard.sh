@@ -95,8 +95,7 @@ search_as_you_type() {
     tw_dat_with "$dir" left=300 top=300 autohide=0 music="$dir/music" || return 1
     tw_start_shown "$dir" || return 1
     tw_open_settings || return 1
-    tw_click_tab $SET 5 || return 1
-    sleep 0.3
+    tw_open_tab $SET 5 4416 || return 1
     tw_click_ctrl $SET 4416  # 入力中に検索する
     expect "the box is not ticked" tw_wait 5 eval "tw_dialog $SET | grep -q '^ctrl=4416|.*|1|1|1|'" || ok=1
     tw_click_ctrl $SET 1  # OK

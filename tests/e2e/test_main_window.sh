@@ -85,8 +85,7 @@ outline_keeps_its_four_edges() {
 
     # A new line colour previewed from the settings, then cancelled.
     tw_open_settings || return 1
-    tw_click_tab $SET 1
-    sleep 0.3
+    tw_open_tab $SET 1 4203 || return 1
     tw_click_ctrl $SET 4203  # 線の色の変更
     tw_pick_red || return 1
     expect "the line colour is not previewed" tw_wait 10 outline_quietly 255,0,0 || { tw_outline_is 255,0,0; ok=1; }
