@@ -12,11 +12,11 @@ TW_MENU_VERSION=7
 # are always there).
 page_shows() {
     local index=$1; shift
-    tw_click_tab $SET "$index" || return 1
-    sleep 0.3
     local got want
-    got=$(tw_visible_ctrls $SET | grep -v -E '^(1|2|4600)\|' | sort)
     want=$(printf '%s\n' "$@" | sort)
+    # The first expected control shows once the page has switched.
+    tw_open_tab $SET "$index" "${1%%|*}" || return 1
+    got=$(tw_visible_ctrls $SET | grep -v -E '^(1|2|4600)\|' | sort)
     [[ "$got" == "$want" ]] && return 0
     printf '  page %s shows:\n%s\n  expected:\n%s\n' "$index" "$got" "$want" >&2
     return 1
